@@ -3,6 +3,9 @@
 // the engine can compute lengths (and bounds on them) on any thread.
 #pragma once
 
+// Lengths saturate here, far above any real rate (spread 1 needs about 0.3 s of delay).
+constexpr int kMaxDiffuserLength = 1 << 20;
+
 // Any thread: the first integer from n upward with no divisor between 2 and trunc(sqrt(n)), the
 // limit taken once from the value first passed (so n below 4 is returned as is).
 int NextPrime(int n);
