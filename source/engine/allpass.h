@@ -45,4 +45,5 @@ private:
     int position;
     float lastOutput;
     int capacity;  // largest size the buffer holds (it has capacity + 2 floats)
+    float fallback[3];  // capacity 1, used only when no heap block could be had: buffer is never null
 };
