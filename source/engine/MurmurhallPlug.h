@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "ProgramData.h"
+#include "engine/CrowdKernel.h"
 #include "engine/FX_HilbertAllPass.h"
 #include "engine/GlobalSampleRate.h"
 #include "engine/allpass.h"
@@ -110,4 +111,5 @@ public:
     alignas(64) float fLine[2][kLineStride];  // channel c: entry i holds A at 2i, B at 2i+1
     uint8_t bReady;
     uint32_t iRandomState;
+    CrowdKernelFn crowdKernel;  // chosen once at construction; tests may swap it to compare kernels
 };
