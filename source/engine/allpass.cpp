@@ -9,9 +9,9 @@
 namespace {
 
 constexpr size_t kAlignment = 16;
-// Rounding down (address + slack) to 16 leaves at least slack - 15 bytes below the result, and
-// those bytes must hold the block's address. The historic 20 covered a 4-byte pointer and only
-// works for 8 bytes while malloc happens to return 16-aligned blocks; this is enough for any.
+// Rounding (address + slack) down to 16 leaves at least slack - 15 bytes below the result for the
+// block's address. The historic 20 fits an 8-byte pointer only because malloc's blocks are at
+// least 4-aligned (the result then lands 8 to 20 bytes in); 15 + 8 needs no such assumption.
 constexpr size_t kSlack = (kAlignment - 1) + sizeof(void*);
 
 constexpr int kDefaultSize = 8192;
