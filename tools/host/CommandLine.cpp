@@ -1,0 +1,231 @@
+#include "CommandLine.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "HostError.h"
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& message) { throw HostError(message, HostError::kUsage); }
+
+bool StartsLikeNumber(const std::string& text) {
+    // strtol and strtod skip leading blanks and take hex or "inf"; we want plain decimals only.
+    if (text.empty()) {
+        return false;
+    }
+    const size_t first = (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    return first < text.size() && (std::isdigit(static_cast<unsigned char>(text[first])) || text[first] == '.');
+}
+
+class Arguments {
+public:
+    explicit Arguments(const std::vector<std::string>& list) : args(list) {}
+
+    bool Done() const { return next >= args.size(); }
+    const std::string& Take() { return args[next++]; }
+    // The value of an option, given as "--name VALUE" or "--name=VALUE".
+    std::string Value(const std::string& option, const std::string* inlineValue) {
+        if (inlineValue != nullptr) {
+            return *inlineValue;
+        }
+        if (Done()) {
+            Fail("option " + option + " needs a value");
+        }
+        return Take();
+    }
+
+private:
+    const std::vector<std::string>& args;
+    size_t next = 0;
+};
+
+long IntegerOption(const std::string& option, const std::string& text, long low, long high) {
+    long value = 0;
+    if (!CommandLine::ParseInteger(text, value) || value < low || value > high) {
+        Fail(option + " wants a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+             ", not '" + text + "'");
+    }
+    return value;
+}
+
+std::string Shown(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+double RealOption(const std::string& option, const std::string& text, double low, double high) {
+    double value = 0.0;
+    if (!CommandLine::ParseReal(text, value) || value < low || value > high) {
+        Fail(option + " wants a number from " + Shown(low) + " to " + Shown(high) + ", not '" + text + "'");
+    }
+    return value;
+}
+
+std::pair<long, float> SetOption(const std::string& text) {
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos) {
+        Fail("--set wants INDEX=VALUE, not '" + text + "'");
+    }
+    const std::string indexText = text.substr(0, equals);
+    const std::string valueText = text.substr(equals + 1);
+    long index = 0;
+    if (!CommandLine::ParseInteger(indexText, index) || index < 0) {
+        Fail("--set '" + text + "': the parameter index must be a whole number from 0, not '" + indexText + "'");
+    }
+    double value = 0.0;
+    if (!CommandLine::ParseReal(valueText, value) || value < 0.0 || value > 1.0) {
+        Fail("--set '" + text + "': the value must be a number from 0 to 1, not '" + valueText + "'");
+    }
+    return {index, static_cast<float>(value)};
+}
+
+SampleFormat FormatOption(const std::string& text) {
+    if (text == "16") return SampleFormat::Pcm16;
+    if (text == "24") return SampleFormat::Pcm24;
+    if (text == "32f") return SampleFormat::Float32;
+    Fail("--format wants 16, 24 or 32f, not '" + text + "'");
+}
+
+void ParseRender(Arguments& args, RenderOptions& options) {
+    std::vector<std::string> files;
+    bool optionsEnded = false;
+    while (!args.Done()) {
+        const std::string arg = args.Take();
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || arg == "-") {
+            files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const size_t equals = arg.find('=');
+        const std::string option = arg.substr(0, equals);
+        const std::string inlineText = equals == std::string::npos ? std::string() : arg.substr(equals + 1);
+        const std::string* inlineValue = equals == std::string::npos ? nullptr : &inlineText;
+        const auto once = [&option](bool alreadyGiven) {
+            if (alreadyGiven) {
+                Fail("option " + option + " given twice");
+            }
+        };
+        if (option == "--quiet" || option == "-q") {
+            if (inlineValue != nullptr) {
+                Fail("option " + option + " takes no value");
+            }
+            options.quiet = true;
+        } else if (option == "--plugin") {
+            once(!options.plugin.empty());
+            options.plugin = args.Value(option, inlineValue);
+            if (options.plugin.empty()) {
+                Fail("--plugin needs a path");
+            }
+        } else if (option == "--program") {
+            once(options.program.has_value());
+            options.program = args.Value(option, inlineValue);
+        } else if (option == "--preset") {
+            once(options.preset.has_value());
+            options.preset = args.Value(option, inlineValue);
+            if (options.preset->empty()) {
+                Fail("--preset needs a path");
+            }
+        } else if (option == "--set") {
+            options.sets.push_back(SetOption(args.Value(option, inlineValue)));
+        } else if (option == "--rate") {
+            once(options.rate.has_value());
+            options.rate = RealOption(option, args.Value(option, inlineValue), 1000.0, 768000.0);
+        } else if (option == "--block") {
+            options.blockSize =
+                static_cast<int>(IntegerOption(option, args.Value(option, inlineValue), 1, CommandLine::kMaxBlockSize));
+        } else if (option == "--tail") {
+            options.tailSeconds = RealOption(option, args.Value(option, inlineValue), 0.0, CommandLine::kMaxTailSeconds);
+        } else if (option == "--format") {
+            once(options.format.has_value());
+            options.format = FormatOption(args.Value(option, inlineValue));
+        } else {
+            Fail("unknown option '" + arg + "' (see murmurhall-host --help)");
+        }
+    }
+    if (files.size() != 2) {
+        Fail("render needs an input and an output file (murmurhall-host render IN.wav OUT.wav [options])");
+    }
+    options.input = files[0];
+    options.output = files[1];
+    if (options.input.empty() || options.output.empty()) {
+        Fail("render needs non-empty file names");
+    }
+}
+
+}  // namespace
+
+bool CommandLine::ParseInteger(const std::string& text, long& value) {
+    if (!StartsLikeNumber(text) || text.find('.') != std::string::npos) {
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const long parsed = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || end != text.c_str() + text.size()) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+bool CommandLine::ParseReal(const std::string& text, double& value) {
+    if (!StartsLikeNumber(text)) {
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const double parsed = std::strtod(text.c_str(), &end);
+    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(parsed)) {
+        return false;
+    }
+    // "0x1p3" would slip through strtod as hex; "0x" never starts a plain decimal.
+    if (text.find_first_of("xX") != std::string::npos) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+CommandLine CommandLine::Parse(const std::vector<std::string>& list, const std::string& defaultPlugin) {
+    CommandLine line;
+    if (list.empty()) {
+        Fail("no command given");
+    }
+    Arguments args(list);
+    const std::string command = args.Take();
+    if (command == "help" || command == "--help" || command == "-h") {
+        line.command = Command::Help;
+        return line;
+    }
+    if (command == "info") {
+        line.command = Command::Info;
+        line.plugin = defaultPlugin;
+        if (!args.Done()) {
+            line.plugin = args.Take();
+        }
+        if (!args.Done()) {
+            Fail("info takes at most one argument, the plug-in path");
+        }
+        if (line.plugin.empty()) {
+            Fail("info needs a plug-in path");
+        }
+        return line;
+    }
+    if (command == "render") {
+        line.command = Command::Render;
+        ParseRender(args, line.render);
+        if (line.render.plugin.empty()) {
+            line.render.plugin = defaultPlugin;
+        }
+        return line;
+    }
+    Fail("unknown command '" + command + "' (commands: info, render, help)");
+}
