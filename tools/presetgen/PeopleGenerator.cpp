@@ -39,7 +39,10 @@ int MirrorValue(int field, int v) { return field == kShift || field == kPan ? kU
 
 bool PeopleGenerator::Generate(const ProgramProfile& profile, int programIndex, PeopleTable& table,
                                std::string& error) const {
-    PresetRandom random(kSeed + 0x9E3779B97F4A7C15ull * static_cast<uint64_t>(programIndex + 1));
+    // Hash the program number into the seed: SplitMix64 states that differ by a multiple of its
+    // step are one stream shifted, and would give the programs each other's values.
+    PresetRandom seeder(kSeed ^ (0xD1B54A32D192ED03ull * static_cast<uint64_t>(programIndex + 1)));
+    PresetRandom random(seeder.Next());
     bool placed[kPeopleCount][kPersonFields] = {};  // fixed or pinned: not drawn
 
     for (PersonRow& row : table) {
