@@ -1,11 +1,13 @@
 // What the writers, the bank fill and the single restore store, and what they must leave alone.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "presets/FactoryPresets.h"
 
@@ -176,6 +178,34 @@ TEST(PresetRestore, LongerUserNameLeavesFactoryNameThenZeroThenOldBytes) {
     EXPECT_EQ(program.name[length], '\0');
     EXPECT_EQ(std::memcmp(program.name + length + 1, old + length + 1, kProgramNameSize - length - 1), 0);
     EXPECT_EQ(program.name[kProgramNameSize - 1], '\0');
+}
+
+TEST(PresetRestore, ReaderOnAnotherThreadSeesOnlyUserOrFactoryValues) {
+    // The audio thread keeps reading the current program while the editor restores it.
+    auto bank = FactoryBank();
+    Program& program = bank->programs[1];
+    const int lower = 4;                    // parRandLower: factory 0.21
+    const int shift = kNumGlobals + 0;      // person 0's pitch shift
+    const float factoryShift = program.Load(shift);
+    std::atomic<bool> done{false};
+    int foreign = 0;
+    std::thread reader([&] {
+        while (!done.load(std::memory_order_acquire)) {
+            const float a = program.Load(lower);
+            const float b = program.Load(shift);
+            foreign += (a != 0.21f && a != 0.75f) + (b != factoryShift && b != 0.0625f);
+        }
+    });
+    for (int i = 0; i < 2000; ++i) {
+        program.Store(lower, 0.75f);
+        program.Store(shift, 0.0625f);
+        PresetOneProgram(bank.get(), 1);
+    }
+    done.store(true, std::memory_order_release);
+    reader.join();
+    EXPECT_EQ(foreign, 0);
+    EXPECT_EQ(program.Load(lower), 0.21f);
+    EXPECT_EQ(program.Load(shift), factoryShift);
 }
 
 }  // namespace
