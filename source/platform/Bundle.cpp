@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 
 namespace {
@@ -30,8 +31,14 @@ std::string BinaryPath() {
     return info.dli_fname;
 }
 
-void Locate(const std::string& binaryPath) {
-    if (binaryPath.empty()) return;  // no path: unset, silently
+void Locate(const std::string& givenPath) {
+    if (givenPath.empty()) return;  // no path: unset, silently
+    // A host may load the module by a relative path and change folders later, so hold it absolute.
+    std::string binaryPath = givenPath;
+    if (char* resolved = realpath(givenPath.c_str(), nullptr)) {
+        binaryPath = resolved;
+        std::free(resolved);
+    }
     std::string folder;
     if (!Bundle::FolderFromBinary(binaryPath, &folder)) {
         std::fputs("Could not determine bundle location.\n", stdout);
