@@ -172,16 +172,6 @@ TEST(CrowdRendererShift, GlobalOffsetAddsToEveryPerson) {
     }
 }
 
-TEST(CrowdRendererShift, WithoutShiftTheOscillatorStandsStill) {
-    auto engine = QuietEngine(2);
-    FreezeShift(*engine, 0.6f, 0.8f);
-    Render(*engine, Noise(3000));
-    for (int p = 0; p < 2; ++p) {
-        EXPECT_EQ(engine->person.fShiftSin[p], 0.6f);
-        EXPECT_EQ(engine->person.fShiftCos[p], 0.8f);
-    }
-}
-
 TEST(CrowdRendererShift, PitchModulationWobblesAroundTheShift) {
     const double fs = 44100.0;
     auto engine = QuietEngine(1);
@@ -233,15 +223,6 @@ TEST(CrowdRendererLevels, WetIsScaledByOneOverRootOfPopulation) {
         const double rms = Rms(Render(*engine, input).left, 0, 3000);
         EXPECT_NEAR(rms / one, std::sqrt(static_cast<double>(n)), 1e-3) << n;
     }
-}
-
-TEST(CrowdRendererLevels, DryIsMixedByItsGain) {
-    auto engine = QuietEngine(1);
-    Apply(*engine, kParWet, 0.0f);
-    Apply(*engine, kParDry, 0.25f);  // 0.25
-    const auto input = Noise(500);
-    const Stereo out = Render(*engine, input);
-    for (int i = 0; i < 500; ++i) ASSERT_EQ(out.left[i], 0.25f * input[i]);
 }
 
 TEST(CrowdRendererLevels, WetChangeReachesTheScaleOneBlockLater) {
@@ -357,17 +338,6 @@ TEST(CrowdRendererFade, DelayChangeFadesOnlyThatPersonAndSwitchesAtTheBottom) {
     ASSERT_GT(full, 0.1);
     EXPECT_LT(Rms(b.left, 2500 - 50, 2500 + 50), 0.03 * full) << "silent near the bottom";
     EXPECT_NEAR(Rms(b.left, 8000, 10000), full, 0.01 * full) << "back to full";
-}
-
-TEST(CrowdRendererFade, PersonFadeFreezesWhileSoloHoldsItOut) {
-    auto engine = QuietEngine(3);
-    engine->setParameter(kParSolo, 1.0f);
-    engine->setParameter(kParSelected, SelectedValue(0));
-    Settle(*engine);
-    engine->setParameter(PersonParam(2, kSlotDelayTime), 0.2f);
-    Render(*engine, Noise(3000));
-    EXPECT_EQ(engine->person.fFade[2], 1.0f);
-    EXPECT_EQ(engine->person.fFadeInc[2], -kFadeStepSize);
 }
 
 TEST(CrowdRendererChannels, MonoInputFeedsBothOutputsThroughTheirOwnDiffuser) {
