@@ -38,13 +38,24 @@ int Subtype(SampleFormat format) {
 
 }  // namespace
 
-int AudioOutput::FormatFor(const std::string& path, SampleFormat sampleFormat) {
+bool AudioOutput::IsLarge(uint64_t frames, int channels, SampleFormat sampleFormat) {
+    const uint64_t bytesPerSample = sampleFormat == SampleFormat::Pcm16 ? 2 : sampleFormat == SampleFormat::Pcm24 ? 3 : 4;
+    // Leave room for headers and for a file that ends up a little longer than announced.
+    constexpr uint64_t kLimit = 0xF0000000u;
+    return frames > kLimit / (static_cast<uint64_t>(channels > 0 ? channels : 1) * bytesPerSample);
+}
+
+int AudioOutput::FormatFor(const std::string& path, SampleFormat sampleFormat, bool large) {
     const std::string extension = LowerExtension(path);
     int major = 0;
     if (extension == "wav" || extension == "wave") {
-        // RF64 that turns itself back into plain WAV when the file stays under 4 GB.
-        major = SF_FORMAT_RF64;
+        // Plain WAV is what every tool reads; RF64 only when the size needs it.
+        major = large ? SF_FORMAT_RF64 : SF_FORMAT_WAV;
     } else if (extension == "aif" || extension == "aiff") {
+        if (large) {
+            throw HostError("output '" + path + "' would pass the 4 GB an AIFF file can hold; name it .wav",
+                            HostError::kUsage);
+        }
         major = SF_FORMAT_AIFF;
     } else if (extension == "flac") {
         major = SF_FORMAT_FLAC;

@@ -6,6 +6,7 @@
 #include <sndfile.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "RenderOptions.h"
@@ -13,9 +14,13 @@
 class AudioOutput {
 public:
     // Main thread: libsndfile's format word for `path`'s extension (.wav, .aif/.aiff, .flac) and
-    // the sample format. Throws HostError for another extension or a combination the container
-    // cannot hold (FLAC and 32-bit float).
-    static int FormatFor(const std::string& path, SampleFormat sampleFormat);
+    // the sample format; `large` asks for a container that can pass 4 GB (RF64 for .wav).
+    // Throws HostError for another extension or a combination the container cannot hold (FLAC
+    // and 32-bit float).
+    static int FormatFor(const std::string& path, SampleFormat sampleFormat, bool large = false);
+    // Main thread: whether `frames` of `channels` in `sampleFormat` come near the 4 GB a plain
+    // WAV or AIFF file can hold.
+    static bool IsLarge(uint64_t frames, int channels, SampleFormat sampleFormat);
     // Main thread: the sample format that keeps an input of libsndfile format `inputFormat`.
     static SampleFormat Matching(int inputFormat);
 

@@ -45,7 +45,7 @@ std::string FxpFile::FourCC(int32_t code) {
 
 FxpPreset FxpFile::Parse(const std::vector<uint8_t>& bytes) {
     const size_t length = bytes.size();
-    if (length < 8 || ReadBig(bytes, 0) != Code("CcnK")) {
+    if (length >= 4 && ReadBig(bytes, 0) != Code("CcnK")) {
         throw HostError("not a VST preset file (it does not start with \"CcnK\")");
     }
     if (length < kParamsOffset) {

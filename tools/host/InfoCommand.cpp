@@ -30,9 +30,9 @@ void PrintPins(std::FILE* out, const char* title, int32_t count, bool input, con
         const bool described = input ? plugin.InputPin(i, pin) : plugin.OutputPin(i, pin);
         if (described) {
             const std::string label = PluginInstance::CleanText(pin.label, sizeof pin.label);
-            std::fprintf(out, "  %3d  %s%s\n", i, Shown(label).c_str(), PinFlags(pin.flags).c_str());
+            std::fprintf(out, "  %5d  %s%s\n", i, Shown(label).c_str(), PinFlags(pin.flags).c_str());
         } else {
-            std::fprintf(out, "  %3d  (not described)\n", i);
+            std::fprintf(out, "  %5d  (not described)\n", i);
         }
     }
 }

@@ -42,6 +42,9 @@ std::string PluginModule::ResolveBundle(const std::string& path) {
 PluginModule::PluginModule(const std::string& requested) : path(ResolveBundle(requested)) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
+        if (path != requested) {
+            throw HostError("cannot open plug-in '" + requested + "': a folder, but not a VST bundle (no " + path + ")");
+        }
         throw HostError("cannot open plug-in '" + path + "': " + std::strerror(errno));
     }
     if (!S_ISREG(info.st_mode)) {

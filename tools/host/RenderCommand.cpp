@@ -180,9 +180,9 @@ int RenderCommand::Run(const RenderOptions& options) {
         throw HostError("input '" + options.input + "' is at " + std::to_string(rate) +
                         " Hz; rates from 1000 to 768000 Hz can be rendered");
     }
-    const SampleFormat sampleFormat = options.format.value_or(AudioOutput::Matching(input.Format()));
-    const int outputFormat = AudioOutput::FormatFor(options.output, sampleFormat);
     CheckOutputPath(options.input, options.output);
+    const SampleFormat sampleFormat = options.format.value_or(AudioOutput::Matching(input.Format()));
+    AudioOutput::FormatFor(options.output, sampleFormat);  // refuse a bad name before loading anything
     std::unique_ptr<FxpPreset> preset;
     if (options.preset) {
         preset = std::make_unique<FxpPreset>(FxpFile::Load(*options.preset));
@@ -230,6 +230,8 @@ int RenderCommand::Run(const RenderOptions& options) {
     std::vector<float> interleavedOut(blockSize * static_cast<size_t>(outChannels));
     const uint64_t tailFrames = static_cast<uint64_t>(std::llround(options.tailSeconds * rate));
     const uint64_t declaredFrames = input.Frames() > 0 ? static_cast<uint64_t>(input.Frames()) : 0;
+    const int outputFormat = AudioOutput::FormatFor(
+        options.output, sampleFormat, AudioOutput::IsLarge(declaredFrames + tailFrames, outChannels, sampleFormat));
 
     InterruptGuard guard;
     AudioOutput output(options.output, outputFormat, outChannels, rate);
