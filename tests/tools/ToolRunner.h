@@ -1,0 +1,19 @@
+// Runs the built murmurhall-host as a separate process and collects what it printed.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct ToolResult {
+    int exitCode = -1;  // the exit status, or minus the signal that ended it
+    std::string out;
+    std::string err;
+};
+
+class ToolRunner {
+public:
+    // Runs murmurhall-host with `args`; `environment` entries ("NAME=value") are added to ours.
+    static ToolResult Run(const std::vector<std::string>& args,
+                          const std::vector<std::string>& environment = {});
+};
