@@ -53,6 +53,13 @@ float PanLaw(float x) {
 
 float ClampCoef(float w) { return std::clamp(w, -kMaxShiftCoef, kMaxShiftCoef); }
 
+// SetProgramData only ever stores a usable rate; this keeps a global written by other means from
+// turning every coefficient into NaN.
+float DerivationRate() {
+    const float fs = GlobalSampleRate();
+    return fs >= 1000.0f && fs <= 768000.0f ? fs : 44100.0f;
+}
+
 }  // namespace
 
 void MurmurhallPlug::setParameter(int index, float value) {
@@ -89,7 +96,7 @@ void MurmurhallPlug::GetParameterName(int index, char* text) const {
 void MurmurhallPlug::UpdateInternalParam(int index) {
     if (index < 0 || index >= kNumParams) return;
     const Program& program = CurrentProgram();
-    const float fs = GlobalSampleRate();
+    const float fs = DerivationRate();
     const float v = Unit(program.Load(index));
 
     if (index >= kNumGlobals) {

@@ -262,6 +262,18 @@ TEST(EngineParameters, ShiftCoefficientsStayStableAtTheLowestRate) {
     SetGlobalRate(44100.0f);
 }
 
+TEST(EngineParameters, UnusableGlobalRateDerivesAtTheDefaultRate) {
+    auto engine = MakeEngine();
+    for (float bad : {0.0f, NAN, -44100.0f}) {
+        fGlobalSampleRate.store(bad);  // written around SetProgramData, which would refuse it
+        Derive(*engine, kParPitchAll, 1.0f);
+        EXPECT_NEAR(CoefHz(engine->fPitchAllCoef, 44100.0), 440.0, 0.02) << bad;
+        Derive(*engine, PersonParam(0, kSlotDelayTime), 1.0f);
+        EXPECT_EQ(engine->person.iDelayTarget[0], 14699) << bad;
+    }
+    SetGlobalRate(44100.0f);
+}
+
 TEST(EngineParameters, HostNamesFollowTheMap) {
     auto engine = MakeEngine();
     EXPECT_EQ(Name(*engine, 0), "Population");
