@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 
@@ -198,6 +199,24 @@ TEST_F(HostPluginRenderTest, BadPresetFilesAreRefusedBeforeRendering) {
         EXPECT_TRUE(Contains(result.err, c.message)) << c.path << ": " << result.err;
         EXPECT_FALSE(Contains(dir.Listing(), "out.wav")) << c.path;
         EXPECT_FALSE(Contains(dir.Listing(), ".partial")) << c.path;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HostPluginRenderTest, InterruptedRenderRemovesItsPartialFile) {
+    // An hour of tail keeps the tool busy long enough to be stopped half way.
+    const std::string out = dir.Path("long.wav");
+    const auto partialExists = [this] { return Contains(dir.Listing(), ".long.wav.partial-"); };
+    for (int signal : {SIGTERM, SIGINT}) {
+        const ToolResult result = ToolRunner::RunAndSignal(
+            {"render", input, out, "--plugin", RealPlugin(), "--tail", "3600"}, signal, partialExists);
+        EXPECT_EQ(result.exitCode, 130) << result.err;
+        EXPECT_TRUE(Contains(result.err, "interrupted; no output written")) << result.err;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(dir.Listing(), "voice.wav\n");
     }
 }
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -33,6 +34,16 @@ std::string TempName(const char* what) {
 }  // namespace
 
 ToolResult ToolRunner::Run(const std::vector<std::string>& args, const std::vector<std::string>& environment) {
+    return Spawn(args, environment, 0, nullptr);
+}
+
+ToolResult ToolRunner::RunAndSignal(const std::vector<std::string>& args, int signal,
+                                    const std::function<bool()>& ready) {
+    return Spawn(args, {}, signal, &ready);
+}
+
+ToolResult ToolRunner::Spawn(const std::vector<std::string>& args, const std::vector<std::string>& environment,
+                             int signal, const std::function<bool()>* ready) {
     const std::string outPath = TempName("out");
     const std::string errPath = TempName("err");
 
@@ -61,6 +72,12 @@ ToolResult ToolRunner::Run(const std::vector<std::string>& args, const std::vect
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned == 0) {
+        if (ready != nullptr) {
+            for (int i = 0; i < 3000 && !(*ready)(); ++i) {
+                ::usleep(10000);
+            }
+            ::kill(pid, signal);
+        }
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0) {
         }
