@@ -212,7 +212,7 @@ TEST(HostInfoTest, HelpAndUsage) {
         EXPECT_EQ(result.exitCode, 0) << word;
         for (const char* option : {"info [PLUGIN]", "render IN OUT", "--plugin", "--program", "--set", "--preset",
                                    "--rate", "--block", "--tail", "--format", "--quiet", "Stadium Chant",
-                                   "does not resample", "one buffer on both inputs", "Exit status"}) {
+                                   "does not resample", "knows the input is mono", "Exit status"}) {
             EXPECT_TRUE(Contains(result.out, option)) << word << " lacks " << option;
         }
     }
