@@ -16,11 +16,12 @@ public:
     AudioInput(const AudioInput&) = delete;
     AudioInput& operator=(const AudioInput&) = delete;
 
+    // Main thread: the file's channel count (1 or 2) and rate in Hz.
     int Channels() const { return info.channels; }
     int SampleRate() const { return info.samplerate; }
-    // Frames the header announces (the file may still end earlier).
+    // Main thread: frames the header announces (the file may still end earlier).
     sf_count_t Frames() const { return info.frames; }
-    // libsndfile's format word (container and sample encoding).
+    // Main thread: libsndfile's format word (container and sample encoding).
     int Format() const { return info.format; }
 
     // Main thread: reads up to `frames` interleaved frames as floats in -1..1 (integer sources)

@@ -10,12 +10,13 @@ public:
     // Main thread: measures `count` samples in place; NaN and infinities become 0.
     void Measure(float* samples, size_t count);
 
+    // Main thread: largest |x| so far.
     float Peak() const { return peak; }
-    // Peak in dBFS; minus infinity for silence.
+    // Main thread: the peak in dBFS; minus infinity for silence.
     double PeakDb() const;
-    // Samples with |x| >= 1.0.
+    // Main thread: samples with |x| >= 1.0.
     uint64_t Overs() const { return overs; }
-    // Samples that were NaN or infinite.
+    // Main thread: samples that were NaN or infinite.
     uint64_t NonFinite() const { return nonFinite; }
 
 private:
