@@ -282,12 +282,15 @@ TEST_F(HostRenderTest, BadInputsFailAndLeaveNoFile) {
     std::ofstream(text) << "not audio at all\n";
     const std::string surround = dir.Path("surround.wav");
     TestAudio::WriteTone(surround, 3, kRate, 100, kWav16);
+    const std::string slow = dir.Path("slow.wav");
+    TestAudio::WriteTone(slow, 1, 500, 100, kWav16);
     const std::string out = dir.Path("out.wav");
     const struct {
         std::vector<std::string> args;
         int exitCode;
         std::string message;
     } cases[] = {
+        {{"render", slow, out}, 1, "rates from 1000 to 768000 Hz"},
         {{"render", dir.Path("missing.wav"), out}, 1, "No such file"},
         {{"render", text, out}, 1, "cannot read input"},
         {{"render", surround, out}, 1, "has 3 channels"},
@@ -309,7 +312,7 @@ TEST_F(HostRenderTest, BadInputsFailAndLeaveNoFile) {
         EXPECT_EQ(result.exitCode, c.exitCode) << c.message << ": " << result.err;
         EXPECT_TRUE(Contains(result.err, c.message)) << result.err;
         EXPECT_EQ(result.out, "") << c.message;
-        EXPECT_EQ(dir.Listing(), "good.wav\nsurround.wav\ntext.wav\n") << c.message;
+        EXPECT_EQ(dir.Listing(), "good.wav\nslow.wav\nsurround.wav\ntext.wav\n") << c.message;
     }
     // The input survived the attempt to overwrite it.
     EXPECT_EQ(TestAudio::Read(good).Frames(), 500u);
