@@ -115,10 +115,21 @@ void MurmurhallPlug::UpdateInternalParam(int index) {
                 person.fPitchLfoCoef[p] = 2.0f * std::sin((2.6f * (s * s * s) + 0.2f) * kPi / fs);
                 break;
             }
-            case kDelayTime:
-                person.iDelayTarget[p] = static_cast<int32_t>(v * fs * 0.3333333f);
-                person.fFadeInc[p] = -kFadeStepSize;  // fade out, take the new delay, fade in
+            case kDelayTime: {
+                const int32_t target = static_cast<int32_t>(v * fs * 0.3333333f);
+                person.iDelayTarget[p] = target;
+                if (bReady == 0 || fFadeGain == 0.0f) {
+                    // Nothing is heard (construction, or the silent bottom of a global fade), so the
+                    // new delay is taken at once; a person fade here would dip the crowd again
+                    // after the global fade-in.
+                    person.iDelay[p] = target;
+                    person.fFade[p] = 1.0f;
+                    person.fFadeInc[p] = 0.0f;
+                } else if (target != person.iDelay[p]) {
+                    person.fFadeInc[p] = -kFadeStepSize;  // fade out, take the new delay, fade in
+                }
                 break;
+            }
             case kDelayModGain:
             case kDelayModSpeed: {
                 const float gain = Unit(program.Load(base + kDelayModGain));

@@ -130,6 +130,9 @@ void MurmurhallPlug::SetAllpasses(float spread) {
         for (int k = 0; k < kDiffuserStages; ++k) {
             allpass& stage = diffuser[b][k];
             stage.setfeedback(0.63f);
+            // The re-derivation after a fade-in finds the lengths it installed in silence; clearing
+            // them again at full level would click.
+            if (stage.GetSize() == lengths[b][k]) continue;
             stage.SetBuffer(lengths[b][k]);  // clamped to the reserved room: never allocates
             stage.mute();
         }

@@ -185,6 +185,9 @@ TEST(EngineParameters, DelayTimeSetsTargetAndFadesOnlyThatPerson) {
     EXPECT_EQ(engine->person.fFadeInc[3], -kFadeStepSize);
     EXPECT_EQ(engine->person.fFadeInc[4], 0.0f);
     EXPECT_EQ(engine->fFadeStep.load(), 0.0f);
+    // Deriving the delay already in use (a host re-sending it) must not dip the person.
+    Derive(*engine, PersonParam(4, kSlotDelayTime), engine->CurrentProgram().Load(PersonParam(4, kSlotDelayTime)));
+    EXPECT_EQ(engine->person.fFadeInc[4], 0.0f);
 
     Derive(*engine, PersonParam(3, kSlotDelayTime), 0.5f);
     EXPECT_EQ(engine->person.iDelayTarget[3], 7349);
@@ -367,12 +370,35 @@ TEST(EngineParameters, SpreadIsDerivedAtTheFadeBottomAndOnceMoreAfterTheFade) {
     ASSERT_EQ(engine->fFadeGain, 1.0f);
     EXPECT_NEAR(frames, 4000, 2) << "5000 in all, 1000 of them already rendered";
     EXPECT_EQ(engine->bParamChanged[kParSpread].load(), 1);
-    ASSERT_NE((engine->diffuser[0][0].GetPosition() + 100) % 13278, 101) << "would not land there by itself";
-
-    // The next block start derives it again: every stage restarts at position 1.
+    // The next block start derives it again, finds the lengths installed in silence and leaves
+    // the running diffuser alone: clearing it at full level would click.
+    const int before = engine->diffuser[0][0].GetPosition();
     std::vector<float> in(100, 0.0f);
     Render(*engine, in, nullptr, 2, 100);
     EXPECT_EQ(engine->bParamChanged[kParSpread].load(), 0);
-    EXPECT_EQ(engine->diffuser[0][0].GetPosition(), 101);
-    EXPECT_EQ(engine->diffuser[1][7].GetPosition(), 101);
+    EXPECT_EQ(engine->fAllpassSpread, 1.0f);
+    EXPECT_EQ(engine->diffuser[0][0].GetPosition(), (before + 100) % 13278);
+}
+
+// A change behind a global fade swaps every delay in silence: once the fade-in is over the crowd
+// is steady at full level, with no person fading again when the block start re-derives.
+TEST(EngineParameters, GlobalFadeTakesNewDelaysInSilence) {
+    auto engine = MakeEngine();
+    SetQuietCrowd(*engine, 10);
+    Settle(*engine);
+    for (int p = 0; p < 10; ++p) engine->setParameter(PersonParam(p, kSlotDelayTime), 0.01f * (p + 1));
+    engine->setParameter(kParPopulation, PopulationValue(12));
+    ProcessSilence(*engine, 5001);  // just past the bottom
+    EXPECT_EQ(engine->fFadeStep.load(), kFadeStepSize);
+    for (int p = 0; p < 12; ++p) {
+        EXPECT_EQ(engine->person.iDelay[p], engine->person.iDelayTarget[p]) << p;
+        EXPECT_EQ(engine->person.fFadeInc[p], 0.0f) << p;
+    }
+    ProcessSilence(*engine, 5100);  // the fade-in and the block start after it
+    EXPECT_EQ(engine->fFadeStep.load(), 0.0f);
+    for (int p = 0; p < 12; ++p) {
+        EXPECT_EQ(engine->person.fFade[p], 1.0f) << p;
+        EXPECT_EQ(engine->person.fFadeInc[p], 0.0f) << p;
+    }
+    EXPECT_EQ(engine->person.iDelayTarget[9], static_cast<int32_t>(0.1f * 44100.0f * 0.3333333f));
 }
