@@ -2,6 +2,9 @@
 // which no global fade reaches its bottom. The engine's block driver splits blocks into such runs.
 #pragma once
 
+#include <cstdint>
+#include <span>
+
 class MurmurhallPlug;
 
 constexpr int kMaxRunFrames = 256;
@@ -17,8 +20,33 @@ struct CrowdRun {
 
 using CrowdKernelFn = void (*)(MurmurhallPlug& engine, const CrowdRun& run);
 
+// The vector kernels first step every person through a batch of frames, then tap the lines frame
+// by frame; this is what the first pass leaves for the second, per frame and person lane.
+constexpr int kCrowdBatchFrames = 32;
+constexpr int kCrowdLanes = 64;
+struct CrowdScratch {
+    alignas(64) int32_t readPos[kCrowdBatchFrames][kCrowdLanes];
+    alignas(64) float frac[kCrowdBatchFrames][kCrowdLanes];
+    alignas(64) float shiftSin[kCrowdBatchFrames][kCrowdLanes];
+    alignas(64) float shiftCos[kCrowdBatchFrames][kCrowdLanes];
+    alignas(64) float gain[2][kCrowdBatchFrames][kCrowdLanes];  // fGain * fFade * fPan[c]; 0 if unheard
+    alignas(64) float dry[2][kCrowdBatchFrames];                // the guarded input of each frame
+    alignas(64) float wet[2][kCrowdBatchFrames];                // diffused input, then the people's sum
+};
+
 // Plain per-sample kernel, every CPU.
 void RenderCrowdScalar(MurmurhallPlug& engine, const CrowdRun& run);
+// Vector kernels; call one only when the CPU has its instructions (see SupportedCrowdKernels).
+void RenderCrowdSse2(MurmurhallPlug& engine, const CrowdRun& run);
+void RenderCrowdAvx2(MurmurhallPlug& engine, const CrowdRun& run);
+void RenderCrowdAvx512(MurmurhallPlug& engine, const CrowdRun& run);
+
+struct CrowdKernelEntry {
+    const char* name;
+    CrowdKernelFn kernel;
+};
+// Any thread: every kernel this CPU runs, slowest first; the last one is what SelectCrowdKernel picks.
+std::span<const CrowdKernelEntry> SupportedCrowdKernels();
 // The fastest kernel this CPU runs, chosen once.
 CrowdKernelFn SelectCrowdKernel();
 const char* CrowdKernelName(CrowdKernelFn kernel);

@@ -112,4 +112,5 @@ public:
     uint8_t bReady;
     uint32_t iRandomState;
     CrowdKernelFn crowdKernel;  // chosen once at construction; tests may swap it to compare kernels
+    CrowdScratch crowdScratch;  // audio thread only: the vector kernels' work space
 };

@@ -1,0 +1,103 @@
+// The vector crowd kernel for AVX-512 (F): 16 people per vector. Only this file's entry function is
+// visible outside; everything compiled for AVX-512 stays inside it.
+#include <immintrin.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "engine/CrowdKernel.h"
+#include "engine/MurmurhallPlug.h"
+
+#pragma GCC push_options
+#pragma GCC target("avx512f")
+// GCC 12's AVX-512 intrinsics start from self-initialised "undefined" registers, which its own
+// uninitialised-use analysis then reports at every use.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+namespace {
+
+struct V {
+    static constexpr int W = 16;
+    using F = __m512;
+    using I = __m512i;
+    using M = __mmask16;
+
+    static F Load(const float* p) { return _mm512_load_ps(p); }
+    static void Store(float* p, F v) { _mm512_store_ps(p, v); }
+    static I Loadi(const int32_t* p) { return _mm512_load_si512(p); }
+    static void Storei(int32_t* p, I v) { _mm512_store_si512(p, v); }
+    static F Set1(float x) { return _mm512_set1_ps(x); }
+    static I Set1i(int32_t x) { return _mm512_set1_epi32(x); }
+    static F Add(F a, F b) { return _mm512_add_ps(a, b); }
+    static F Sub(F a, F b) { return _mm512_sub_ps(a, b); }
+    static F Mul(F a, F b) { return _mm512_mul_ps(a, b); }
+    static F Max(F a, F b) { return _mm512_max_ps(a, b); }  // b when either is NaN
+    static F Min(F a, F b) { return _mm512_min_ps(a, b); }
+    static I Cvtt(F a) { return _mm512_cvttps_epi32(a); }
+    static F Cvt(I a) { return _mm512_cvtepi32_ps(a); }
+    static I Subi(I a, I b) { return _mm512_sub_epi32(a, b); }
+    static I Andi(I a, I b) { return _mm512_and_si512(a, b); }
+    static M Lt(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_LT_OQ); }
+    static M Gt(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_GT_OQ); }
+    static M Neq(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_NEQ_UQ); }
+    static M And(M a, M b) { return static_cast<M>(a & b); }
+    static M AndNot(M a, M b) { return static_cast<M>(~a & b); }
+    static bool Any(M m) { return m != 0; }
+    static F Select(M m, F a, F b) { return _mm512_mask_blend_ps(m, b, a); }
+    static I Selecti(M m, I a, I b) { return _mm512_mask_blend_epi32(m, b, a); }
+    static M LanesBelow(int first, int count) {
+        const int n = count - first;
+        return n <= 0 ? M(0) : (n >= W ? M(0xFFFF) : static_cast<M>((1u << n) - 1u));
+    }
+    static M LaneIs(int first, int lane) {
+        const int n = lane - first;
+        return n < 0 || n >= W ? M(0) : static_cast<M>(1u << n);
+    }
+    static float MaxLane(F a) {
+        const F h = _mm512_max_ps(a, _mm512_shuffle_f32x4(a, a, 0x4E));
+        const F q = _mm512_max_ps(h, _mm512_shuffle_f32x4(h, h, 0xB1));
+        __m128 m = _mm512_castps512_ps128(q);
+        m = _mm_max_ps(m, _mm_movehl_ps(m, m));
+        m = _mm_max_ss(m, _mm_shuffle_ps(m, m, 1));
+        return _mm_cvtss_f32(m);
+    }
+    static float Sum(F a) {
+        const F h = _mm512_add_ps(a, _mm512_shuffle_f32x4(a, a, 0x4E));
+        const F q = _mm512_add_ps(h, _mm512_shuffle_f32x4(h, h, 0xB1));
+        __m128 m = _mm512_castps512_ps128(q);
+        m = _mm_add_ps(m, _mm_movehl_ps(m, m));
+        m = _mm_add_ss(m, _mm_shuffle_ps(m, m, 1));
+        return _mm_cvtss_f32(m);
+    }
+
+    // The four line values (A and B at the read entry and the next) of 16 people, one 16-byte load
+    // each: register k holds people k, 4 + k, 8 + k, 12 + k; the in-lane transpose restores order.
+    static void Taps(const float* line, const int32_t* readPos, F& a0, F& b0, F& a1, F& b1) {
+        F r[4];
+        for (int k = 0; k < 4; ++k) {
+            F v = _mm512_castps128_ps512(_mm_loadu_ps(line + 2 * readPos[k]));
+            v = _mm512_insertf32x4(v, _mm_loadu_ps(line + 2 * readPos[4 + k]), 1);
+            v = _mm512_insertf32x4(v, _mm_loadu_ps(line + 2 * readPos[8 + k]), 2);
+            v = _mm512_insertf32x4(v, _mm_loadu_ps(line + 2 * readPos[12 + k]), 3);
+            r[k] = v;
+        }
+        const F t0 = _mm512_unpacklo_ps(r[0], r[1]);
+        const F t1 = _mm512_unpackhi_ps(r[0], r[1]);
+        const F t2 = _mm512_unpacklo_ps(r[2], r[3]);
+        const F t3 = _mm512_unpackhi_ps(r[2], r[3]);
+        a0 = _mm512_shuffle_ps(t0, t2, 0x44);
+        b0 = _mm512_shuffle_ps(t0, t2, 0xEE);
+        a1 = _mm512_shuffle_ps(t1, t3, 0x44);
+        b1 = _mm512_shuffle_ps(t1, t3, 0xEE);
+    }
+};
+
+#include "engine/CrowdKernelVector.h"
+
+}  // namespace
+
+void RenderCrowdAvx512(MurmurhallPlug& engine, const CrowdRun& run) { RenderCrowdVector(engine, run); }
+
+#pragma GCC diagnostic pop
+#pragma GCC pop_options
