@@ -41,26 +41,21 @@ void SnapshotProgram(const Program& program, unsigned char* out) {
     std::memcpy(out + offsetof(Program, name), program.name, kProgramNameSize);
 }
 
-// A float that is not finite keeps the program's value: such bytes are damage, not a setting.
+// Floats are taken bit for bit, whatever they hold: the engine's derivation guards itself.
 void ReadProgram(const unsigned char* bytes, Program& program) {
     for (int i = 0; i < kProgramFloats; ++i) {
         float value;
         std::memcpy(&value, bytes + 4 * i, sizeof(value));
-        if (std::isfinite(value)) program.Store(i, value);
+        program.Store(i, value);
     }
     std::memcpy(program.name, bytes + offsetof(Program, name), kProgramNameSize);
     program.name[kProgramNameSize - 1] = '\0';  // every later reader relies on the end
 }
 
 void UpgradeProgram(const unsigned char* bytes, Program& program) {
-    float before[kProgramFloats];
-    for (int i = 0; i < kProgramFloats; ++i) before[i] = program.Load(i);
     Program200 old;  // a copy: the host's bytes need not be aligned for floats
     std::memcpy(static_cast<void*>(&old), bytes, sizeof(Program200));
     program.Upgrade(&old);
-    // The rescaling divides by the old population, so even finite old values can overflow.
-    for (int i = 0; i < kProgramFloats; ++i)
-        if (!std::isfinite(program.Load(i))) program.Store(i, before[i]);
 }
 
 }  // namespace
@@ -115,7 +110,6 @@ void EffectVST::NotifyEditor(VstInt32 index, float value) {
 
 void EffectVST::setParameter(VstInt32 index, float value) {
     if (index < 0 || index >= kNumParams || engine == nullptr) return;
-    if (!std::isfinite(value)) return;  // no value at all; storing it would poison the program
     engine->setParameter(index, value);
     switch (index) {
         case kPresetMenu:
