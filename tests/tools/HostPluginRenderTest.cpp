@@ -17,9 +17,9 @@ namespace {
 
 constexpr int kRate = 44100;
 constexpr size_t kFrames = 22050;  // half a second
-// Program changes and population changes sit behind a 5000-sample fade out and in; after this
-// many frames a render has settled.
-constexpr size_t kSettled = 12000;
+// Program and parameter changes sit behind a 5000-sample fade out and in; the host's pre-roll
+// lets them finish unheard, so a render is settled from its first frame.
+constexpr size_t kSettled = 0;
 constexpr int kPluginId = 0x5A756271;
 
 // Global slots of a program record (float index = parameter index).
@@ -93,7 +93,7 @@ TEST_F(HostPluginRenderTest, StereoFloatInRendersStereoFloat) {
 
 TEST_F(HostPluginRenderTest, SetReachesThePlugin) {
     ASSERT_EQ(Render(dir.Path("plain.wav")).exitCode, 0);
-    // Wet and dry gains 0: once the start-up fade has passed, nothing is left.
+    // Wet and dry gains 0: nothing is left.
     const ToolResult result = Render(dir.Path("muted.wav"), {"--set", "2=0", "--set", "3=0"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const TestAudio plain = TestAudio::Read(dir.Path("plain.wav"));
@@ -101,6 +101,11 @@ TEST_F(HostPluginRenderTest, SetReachesThePlugin) {
     ASSERT_EQ(muted.Frames(), kFrames);
     EXPECT_GT(plain.Peak(kSettled), 0.01f);
     EXPECT_EQ(muted.Peak(kSettled), 0.0f);
+    // Without the pre-roll the fade the program change started is still heard at the start.
+    ASSERT_EQ(Render(dir.Path("raw.wav"), {"--set", "2=0", "--set", "3=0", "--preroll", "0"}).exitCode, 0);
+    const TestAudio raw = TestAudio::Read(dir.Path("raw.wav"));
+    EXPECT_GT(raw.Peak(0, 5000), 0.01f);
+    EXPECT_EQ(raw.Peak(12000), 0.0f);
 }
 
 TEST_F(HostPluginRenderTest, ProgramChoiceChangesTheSound) {

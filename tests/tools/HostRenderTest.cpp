@@ -23,7 +23,8 @@ class HostRenderTest : public ::testing::Test {
 protected:
     ToolResult Render(const std::string& in, const std::string& out, std::vector<std::string> options = {},
                       const std::string& plugin = FixturePlugin("fixture_gain")) {
-        std::vector<std::string> args = {"render", in, out, "--plugin", plugin};
+        // No pre-roll: these tests read the exact call sequence the render itself makes.
+        std::vector<std::string> args = {"render", in, out, "--plugin", plugin, "--preroll", "0"};
         args.insert(args.end(), options.begin(), options.end());
         return ToolRunner::Run(args, {"MH_FIXTURE_LOG=" + dir.Path("calls.log")});
     }

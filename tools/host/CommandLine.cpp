@@ -143,6 +143,9 @@ void ParseRender(Arguments& args, RenderOptions& options) {
                 static_cast<int>(IntegerOption(option, args.Value(option, inlineValue), 1, CommandLine::kMaxBlockSize));
         } else if (option == "--tail") {
             options.tailSeconds = RealOption(option, args.Value(option, inlineValue), 0.0, CommandLine::kMaxTailSeconds);
+        } else if (option == "--preroll") {
+            options.prerollSeconds =
+                RealOption(option, args.Value(option, inlineValue), 0.0, CommandLine::kMaxPrerollSeconds);
         } else if (option == "--format") {
             once(options.format.has_value());
             options.format = FormatOption(args.Value(option, inlineValue));

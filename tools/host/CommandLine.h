@@ -12,6 +12,7 @@ public:
 
     static constexpr int kMaxBlockSize = 65536;
     static constexpr double kMaxTailSeconds = 3600.0;
+    static constexpr double kMaxPrerollSeconds = 60.0;
 
     // Main thread: parses the arguments after the program name. Throws HostError (usage) with a
     // message naming the faulty argument; nothing is opened or loaded here.

@@ -165,6 +165,30 @@ void Deinterleave(const float* interleaved, size_t frames, int fileChannels, int
     }
 }
 
+// Program and parameter changes may start fades that would otherwise colour IN's first moments:
+// silence runs through them unheard, and a suspend/resume clears what the plug-in kept of it.
+void Preroll(PluginInstance& plugin, double seconds, int rate, size_t blockSize) {
+    uint64_t left = static_cast<uint64_t>(std::llround(seconds * rate));
+    if (left == 0) return;
+    std::vector<std::vector<float>> in(static_cast<size_t>(std::max(plugin.NumInputs(), 1)),
+                                       std::vector<float>(blockSize, 0.0f));
+    std::vector<std::vector<float>> out(static_cast<size_t>(std::max(plugin.NumOutputs(), 1)),
+                                        std::vector<float>(blockSize, 0.0f));
+    std::vector<float*> inPointers;
+    std::vector<float*> outPointers;
+    for (auto& channel : in) inPointers.push_back(channel.data());
+    for (auto& channel : out) outPointers.push_back(channel.data());
+    plugin.StartProcess();
+    while (left > 0) {
+        const size_t frames = static_cast<size_t>(std::min<uint64_t>(left, blockSize));
+        plugin.Process(inPointers.data(), outPointers.data(), static_cast<int32_t>(frames));
+        left -= frames;
+    }
+    plugin.StopProcess();
+    plugin.Suspend();
+    plugin.Resume();
+}
+
 }  // namespace
 
 int RenderCommand::Run(const RenderOptions& options) {
@@ -213,6 +237,7 @@ int RenderCommand::Run(const RenderOptions& options) {
     }
 
     plugin.Resume();
+    Preroll(plugin, options.prerollSeconds, rate, blockSize);
     // The delay is final once resumed; rendering that much longer and dropping the start keeps
     // the output aligned with the input.
     long latency = plugin.Effect().initialDelay;

@@ -18,6 +18,7 @@ struct RenderOptions {
     std::optional<double> rate;                  // must equal the input file's rate
     int blockSize = 512;
     double tailSeconds = 0.0;
+    double prerollSeconds = 0.5;                 // silence processed and dropped before IN
     std::optional<SampleFormat> format;          // default: follow the input file
     bool quiet = false;
 };
