@@ -23,6 +23,9 @@ struct V {
     static void Store(float* p, F v) { _mm256_store_ps(p, v); }
     static I Loadi(const int32_t* p) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(p)); }
     static void Storei(int32_t* p, I v) { _mm256_store_si256(reinterpret_cast<__m256i*>(p), v); }
+    static F Loadu(const float* p) { return _mm256_loadu_ps(p); }
+    static void Storeu(float* p, F v) { _mm256_storeu_ps(p, v); }
+    static I Shli3(I a) { return _mm256_slli_epi32(a, 3); }
     static F Set1(float x) { return _mm256_set1_ps(x); }
     static I Set1i(int32_t x) { return _mm256_set1_epi32(x); }
     static F Add(F a, F b) { return _mm256_add_ps(a, b); }
@@ -65,17 +68,23 @@ struct V {
         return _mm_cvtss_f32(m);
     }
 
-    // The four line values of 8 people, one 16-byte load each: register k holds people k and 4 + k;
-    // the in-lane transpose restores order.
-    static void Taps(const float* line, const int32_t* readPos, F& a0, F& b0, F& a1, F& b1) {
-        F r[4];
-        for (int k = 0; k < 4; ++k)
-            r[k] = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(line + 2 * readPos[k])),
-                                        _mm_loadu_ps(line + 2 * readPos[4 + k]), 1);
-        const F t0 = _mm256_unpacklo_ps(r[0], r[1]);
-        const F t1 = _mm256_unpackhi_ps(r[0], r[1]);
-        const F t2 = _mm256_unpacklo_ps(r[2], r[3]);
-        const F t3 = _mm256_unpackhi_ps(r[2], r[3]);
+    // The four line values of 8 people, one 16-byte load each (offsets in bytes): register k holds
+    // people k and 4 + k, and the in-lane transpose restores their order.
+    static __m128 Entry(const char* line, uint32_t offset) {
+        return _mm_loadu_ps(reinterpret_cast<const float*>(line + offset));
+    }
+    static F Gather2(const char* line, const uint32_t* o, int k) {
+        return _mm256_insertf128_ps(_mm256_castps128_ps256(Entry(line, o[k])), Entry(line, o[4 + k]), 1);
+    }
+    static void Taps(const char* line, const uint32_t* o, F& a0, F& b0, F& a1, F& b1) {
+        const F r0 = Gather2(line, o, 0);
+        const F r1 = Gather2(line, o, 1);
+        const F r2 = Gather2(line, o, 2);
+        const F r3 = Gather2(line, o, 3);
+        const F t0 = _mm256_unpacklo_ps(r0, r1);
+        const F t1 = _mm256_unpackhi_ps(r0, r1);
+        const F t2 = _mm256_unpacklo_ps(r2, r3);
+        const F t3 = _mm256_unpackhi_ps(r2, r3);
         a0 = _mm256_shuffle_ps(t0, t2, 0x44);
         b0 = _mm256_shuffle_ps(t0, t2, 0xEE);
         a1 = _mm256_shuffle_ps(t1, t3, 0x44);

@@ -27,6 +27,9 @@ struct V {
     static void Store(float* p, F v) { _mm512_store_ps(p, v); }
     static I Loadi(const int32_t* p) { return _mm512_load_si512(p); }
     static void Storei(int32_t* p, I v) { _mm512_store_si512(p, v); }
+    static F Loadu(const float* p) { return _mm512_loadu_ps(p); }
+    static void Storeu(float* p, F v) { _mm512_storeu_ps(p, v); }
+    static I Shli3(I a) { return _mm512_slli_epi32(a, 3); }
     static F Set1(float x) { return _mm512_set1_ps(x); }
     static I Set1i(int32_t x) { return _mm512_set1_epi32(x); }
     static F Add(F a, F b) { return _mm512_add_ps(a, b); }
@@ -72,20 +75,26 @@ struct V {
     }
 
     // The four line values (A and B at the read entry and the next) of 16 people, one 16-byte load
-    // each: register k holds people k, 4 + k, 8 + k, 12 + k; the in-lane transpose restores order.
-    static void Taps(const float* line, const int32_t* readPos, F& a0, F& b0, F& a1, F& b1) {
-        F r[4];
-        for (int k = 0; k < 4; ++k) {
-            F v = _mm512_castps128_ps512(_mm_loadu_ps(line + 2 * readPos[k]));
-            v = _mm512_insertf32x4(v, _mm_loadu_ps(line + 2 * readPos[4 + k]), 1);
-            v = _mm512_insertf32x4(v, _mm_loadu_ps(line + 2 * readPos[8 + k]), 2);
-            v = _mm512_insertf32x4(v, _mm_loadu_ps(line + 2 * readPos[12 + k]), 3);
-            r[k] = v;
-        }
-        const F t0 = _mm512_unpacklo_ps(r[0], r[1]);
-        const F t1 = _mm512_unpackhi_ps(r[0], r[1]);
-        const F t2 = _mm512_unpacklo_ps(r[2], r[3]);
-        const F t3 = _mm512_unpackhi_ps(r[2], r[3]);
+    // each (offsets in bytes): register k holds people k, 4 + k, 8 + k, 12 + k, and the in-lane
+    // transpose restores their order.
+    static __m128 Entry(const char* line, uint32_t offset) {
+        return _mm_loadu_ps(reinterpret_cast<const float*>(line + offset));
+    }
+    static F Gather4(const char* line, const uint32_t* o, int k) {
+        F v = _mm512_castps128_ps512(Entry(line, o[k]));
+        v = _mm512_insertf32x4(v, Entry(line, o[4 + k]), 1);
+        v = _mm512_insertf32x4(v, Entry(line, o[8 + k]), 2);
+        return _mm512_insertf32x4(v, Entry(line, o[12 + k]), 3);
+    }
+    static void Taps(const char* line, const uint32_t* o, F& a0, F& b0, F& a1, F& b1) {
+        const F r0 = Gather4(line, o, 0);
+        const F r1 = Gather4(line, o, 1);
+        const F r2 = Gather4(line, o, 2);
+        const F r3 = Gather4(line, o, 3);
+        const F t0 = _mm512_unpacklo_ps(r0, r1);
+        const F t1 = _mm512_unpackhi_ps(r0, r1);
+        const F t2 = _mm512_unpacklo_ps(r2, r3);
+        const F t3 = _mm512_unpackhi_ps(r2, r3);
         a0 = _mm512_shuffle_ps(t0, t2, 0x44);
         b0 = _mm512_shuffle_ps(t0, t2, 0xEE);
         a1 = _mm512_shuffle_ps(t1, t3, 0x44);

@@ -20,6 +20,9 @@ struct V {
     static void Store(float* p, F v) { _mm_store_ps(p, v); }
     static I Loadi(const int32_t* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); }
     static void Storei(int32_t* p, I v) { _mm_store_si128(reinterpret_cast<__m128i*>(p), v); }
+    static F Loadu(const float* p) { return _mm_loadu_ps(p); }
+    static void Storeu(float* p, F v) { _mm_storeu_ps(p, v); }
+    static I Shli3(I a) { return _mm_slli_epi32(a, 3); }
     static F Set1(float x) { return _mm_set1_ps(x); }
     static I Set1i(int32_t x) { return _mm_set1_epi32(x); }
     static F Add(F a, F b) { return _mm_add_ps(a, b); }
@@ -58,12 +61,15 @@ struct V {
         return _mm_cvtss_f32(m);
     }
 
-    // The four line values of 4 people, one 16-byte load each, transposed.
-    static void Taps(const float* line, const int32_t* readPos, F& a0, F& b0, F& a1, F& b1) {
-        const F r0 = _mm_loadu_ps(line + 2 * readPos[0]);
-        const F r1 = _mm_loadu_ps(line + 2 * readPos[1]);
-        const F r2 = _mm_loadu_ps(line + 2 * readPos[2]);
-        const F r3 = _mm_loadu_ps(line + 2 * readPos[3]);
+    // The four line values of 4 people, one 16-byte load each (offsets in bytes), transposed.
+    static F Entry(const char* line, uint32_t offset) {
+        return _mm_loadu_ps(reinterpret_cast<const float*>(line + offset));
+    }
+    static void Taps(const char* line, const uint32_t* o, F& a0, F& b0, F& a1, F& b1) {
+        const F r0 = Entry(line, o[0]);
+        const F r1 = Entry(line, o[1]);
+        const F r2 = Entry(line, o[2]);
+        const F r3 = Entry(line, o[3]);
         const F t0 = _mm_unpacklo_ps(r0, r1);
         const F t1 = _mm_unpackhi_ps(r0, r1);
         const F t2 = _mm_unpacklo_ps(r2, r3);

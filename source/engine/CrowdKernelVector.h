@@ -13,8 +13,9 @@
 //      oscillators, the delay and read position, the shift oscillator, gain and person fade; the
 //      per-frame results go to the engine's scratch;
 //   3. the serial per-channel work: diffuser, Hilbert, line writes. When no read of the batch can
-//      reach an entry written later in the batch it runs for the whole batch first, otherwise
-//      frame by frame with the taps;
+//      reach an entry written later in the batch it runs for the whole batch first (each allpass
+//      vectorised over the frames, the Hilbert sections of both channels as one pipelined bank),
+//      otherwise frame by frame with the taps;
 //   4. the taps: per frame, every heard person's two interpolated reads, shifted, panned, summed;
 //   5. wet, dry and the global fade into the outputs.
 
@@ -80,7 +81,7 @@ float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int f
         const I whole = V::Cvtt(d);
         frac = V::Sub(d, V::Cvt(whole));
         readPos = V::Andi(V::Subi(V::Set1i((writePos + s) & kLineMask), whole), ringMask);
-        V::Storei(scratch.readPos[s] + first, readPos);
+        V::Storei(scratch.readPos[s] + first, V::Shli3(readPos));  // byte offset of the entry
         V::Store(scratch.frac[s] + first, frac);
 
         const F w = V::Add(shiftBase, V::Mul(pitchModGain, pitchSin));
@@ -140,46 +141,165 @@ inline void WriteLinesFrame(MurmurhallPlug& engine, CrowdScratch& scratch, int c
     }
 }
 
-// Step 3 for the whole batch. Each allpass only sees its own input sequence, so running the
-// diffuser stage by stage over the batch gives what frame by frame gives, with more overlap.
+// One allpass over a batch of frames, in place, adding the renderer's 1e-20 to each output.
+// Within a stretch of positions that does not wrap, every entry is read once before it is written,
+// so the stretch can run as vectors with exactly the per-sample arithmetic.
+inline void DiffuseBatch(allpass& stage, float* x, int frames) {
+    using F = typename V::F;
+    float* memory = stage.Memory();
+    const int size = stage.GetSize();
+    int position = stage.GetPosition();
+    const float g = stage.GetFeedback();
+    const F vg = V::Set1(g);
+    const F vng = V::Set1(-g);
+    const F tiny = V::Set1(kTiny);
+    float last = stage.GetLastOutput();
+    for (int s = 0; s < frames;) {
+        const int stretch = frames - s < size - position ? frames - s : size - position;
+        float* m = memory + position;
+        float* v = x + s;
+        int i = 0;
+        for (; i + V::W < stretch; i += V::W) {  // the last frame stays scalar, for lastOutput
+            const F in = V::Loadu(v + i);
+            const F y = V::Add(V::Mul(vng, in), V::Loadu(m + i));
+            V::Storeu(m + i, V::Add(V::Mul(vg, y), in));
+            V::Storeu(v + i, V::Add(y, tiny));
+        }
+        for (; i < stretch; ++i) {
+            const float in = v[i];
+            const float y = -g * in + m[i];
+            m[i] = g * y + in;
+            v[i] = y + kTiny;
+            last = y;
+        }
+        position += stretch;
+        if (position >= size) position = 0;
+        s += stretch;
+    }
+    stage.SetRunState(position, last);
+}
+
+// The Hilbert shifters of both channels over a batch, as one bank of four lanes (channel 0 first
+// chain, channel 0 second chain, channel 1 first, channel 1 second) and six levels, one per
+// section. Level k works on frame t - k at step t, so the six levels of a step are independent and
+// each reads the previous step's output of the level before it. Each section still sees its
+// samples in order with the arithmetic of FX_HilbertAllPass::process; the last level's lanes are
+// A and B of both channels, as the lines store them.
+class HilbertBank {
+public:
+    HilbertBank(MurmurhallPlug& engine, int channels) : engine(engine), channels(channels) {
+        FX_HilbertAllPass& h0 = engine.hilbert[0];
+        FX_HilbertAllPass& h1 = engine.hilbert[channels == 2 ? 1 : 0];  // lanes 2, 3 unused in mono
+        for (int k = 0; k < 6; ++k) {
+            coef[k] = _mm_setr_ps(h0.Coefficient(k), h0.Coefficient(6 + k), h1.Coefficient(k), h1.Coefficient(6 + k));
+            in[k] = _mm_setr_ps(h0.InputMemory()[k], h0.InputMemory()[6 + k], h1.InputMemory()[k],
+                                h1.InputMemory()[6 + k]);
+            out[k] = _mm_setr_ps(h0.OutputMemory()[k], h0.OutputMemory()[6 + k], h1.OutputMemory()[k],
+                                 h1.OutputMemory()[6 + k]);
+        }
+    }
+
+    ~HilbertBank() {
+        for (int c = 0; c < channels; ++c) {
+            float* inMem = engine.hilbert[c].InputMemory();
+            float* outMem = engine.hilbert[c].OutputMemory();
+            for (int k = 0; k < 6; ++k) {
+                alignas(16) float lanes[4];
+                _mm_store_ps(lanes, in[k]);
+                inMem[k] = lanes[2 * c];
+                inMem[6 + k] = lanes[2 * c + 1];
+                _mm_store_ps(lanes, out[k]);
+                outMem[k] = lanes[2 * c];
+                outMem[6 + k] = lanes[2 * c + 1];
+            }
+        }
+    }
+
+    // x0, x1: the shifters' inputs (already with the 1e-20), one per frame.
+    void Run(const float* x0, const float* x1, int frames, int writePos) {
+        int t = 0;
+        for (; t < frames + 5 && (t < 5 || t >= frames); ++t) Step<false>(x0, x1, frames, t, writePos);
+        for (; t < frames; ++t) Step<true>(x0, x1, frames, t, writePos);
+        for (; t < frames + 5; ++t) Step<false>(x0, x1, frames, t, writePos);
+    }
+
+private:
+    template <bool kAllLevels>
+    void Step(const float* x0, const float* x1, int frames, int t, int writePos) {
+#pragma GCC unroll 6
+        for (int k = 5; k >= 0; --k) {
+            if (!kAllLevels && (t - k < 0 || t - k >= frames)) continue;  // no frame at this level yet
+            const __m128 x = k == 0 ? _mm_setr_ps(x0[t], x0[t], x1[t], x1[t]) : out[k - 1];
+            const __m128 y = _mm_add_ps(_mm_mul_ps(coef[k], _mm_sub_ps(x, out[k])), in[k]);
+            in[k] = x;
+            out[k] = y;
+        }
+        const int frame = t - 5;
+        if (frame < 0 || frame >= frames) return;
+        const int pos = (writePos + frame) & kLineMask;
+        float* line0 = engine.fLine[0];
+        _mm_storel_pi(reinterpret_cast<__m64*>(line0 + 2 * pos), out[5]);
+        if (pos == 0) _mm_storel_pi(reinterpret_cast<__m64*>(line0 + 2 * kLineSize), out[5]);
+        if (channels == 2) {
+            float* line1 = engine.fLine[1];
+            _mm_storeh_pi(reinterpret_cast<__m64*>(line1 + 2 * pos), out[5]);
+            if (pos == 0) _mm_storeh_pi(reinterpret_cast<__m64*>(line1 + 2 * kLineSize), out[5]);
+        }
+    }
+
+    MurmurhallPlug& engine;
+    int channels;
+    __m128 coef[6];
+    __m128 in[6];
+    __m128 out[6];
+};
+
+// Step 3 for the whole batch.
 inline void WriteLinesBatch(MurmurhallPlug& engine, CrowdScratch& scratch, int channels, bool diffuse, int frames,
                             int writePos) {
     for (int c = 0; c < channels; ++c) {
         float* x = scratch.wet[c];
         for (int s = 0; s < frames; ++s) x[s] = scratch.dry[c][s];
         if (diffuse)
-            for (allpass& stage : engine.diffuser[c])
-                for (int s = 0; s < frames; ++s) x[s] = stage.process(x[s]) + kTiny;
+            for (allpass& stage : engine.diffuser[c]) DiffuseBatch(stage, x, frames);
+        for (int s = 0; s < frames; ++s) x[s] = x[s] + kTiny;
     }
-    for (int s = 0; s < frames; ++s) {
-        const int pos = (writePos + s) & kLineMask;
-        for (int c = 0; c < channels; ++c) {
-            float* line = engine.fLine[c];
-            engine.hilbert[c].process(scratch.wet[c][s] + kTiny, line[2 * pos], line[2 * pos + 1]);
-            if (pos == 0) {
-                line[2 * kLineSize] = line[0];
-                line[2 * kLineSize + 1] = line[1];
-            }
-        }
-    }
+    HilbertBank bank(engine, channels);
+    bank.Run(scratch.wet[0], scratch.wet[channels == 2 ? 1 : 0], frames, writePos);
 }
 
-// Step 4 for one frame and one channel: the sum of every heard person's shifted, panned read.
-inline float TapFrame(const float* line, const CrowdScratch& scratch, int c, int s, int firstGroup, int groups) {
+// Step 4 for one frame: per channel, the sum of every heard person's shifted, panned read.
+template <int kChannels>
+inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s, int firstGroup, int groups) {
     using F = typename V::F;
-    F sum = V::Set1(0.0f);
-    for (int k = 0; k < groups; ++k) {
-        const int first = (firstGroup + k) * V::W;
-        F a0, b0, a1, b1;
-        V::Taps(line, scratch.readPos[s] + first, a0, b0, a1, b1);
+    const char* line0 = reinterpret_cast<const char*>(engine.fLine[0]);
+    const char* line1 = reinterpret_cast<const char*>(engine.fLine[kChannels - 1]);
+    F sum0 = V::Set1(0.0f);
+    F sum1 = V::Set1(0.0f);
+    for (int k = firstGroup; k < firstGroup + groups; ++k) {
+        const int first = k * V::W;
+        const uint32_t* offsets = reinterpret_cast<const uint32_t*>(scratch.readPos[s] + first);
         const F sn = V::Load(scratch.shiftSin[s] + first);
         const F cs = V::Load(scratch.shiftCos[s] + first);
-        const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
-        const F y0 = V::Add(V::Mul(cs, b0), V::Mul(sn, a0));
-        const F y = V::Add(y1, V::Mul(V::Load(scratch.frac[s] + first), V::Sub(y0, y1)));
-        sum = V::Add(sum, V::Mul(V::Load(scratch.gain[c][s] + first), y));
+        const F frac = V::Load(scratch.frac[s] + first);
+        F a0, b0, a1, b1;
+        V::Taps(line0, offsets, a0, b0, a1, b1);
+        {
+            const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
+            const F y0 = V::Add(V::Mul(cs, b0), V::Mul(sn, a0));
+            const F y = V::Add(y1, V::Mul(frac, V::Sub(y0, y1)));
+            sum0 = V::Add(sum0, V::Mul(V::Load(scratch.gain[0][s] + first), y));
+        }
+        if constexpr (kChannels == 2) {
+            V::Taps(line1, offsets, a0, b0, a1, b1);
+            const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
+            const F y0 = V::Add(V::Mul(cs, b0), V::Mul(sn, a0));
+            const F y = V::Add(y1, V::Mul(frac, V::Sub(y0, y1)));
+            sum1 = V::Add(sum1, V::Mul(V::Load(scratch.gain[1][s] + first), y));
+        }
     }
-    return V::Sum(sum);
+    scratch.wet[0][s] = V::Sum(sum0);
+    if constexpr (kChannels == 2) scratch.wet[1][s] = V::Sum(sum1);
 }
 
 void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
@@ -225,8 +345,10 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
         if (linesFirst) WriteLinesBatch(engine, scratch, channels, diffuse, frames, writePos);
         for (int s = 0; s < frames; ++s) {
             if (!linesFirst) WriteLinesFrame(engine, scratch, channels, diffuse, s, (writePos + s) & kLineMask);
-            for (int c = 0; c < channels; ++c)
-                scratch.wet[c][s] = TapFrame(engine.fLine[c], scratch, c, s, firstTapped, groupsTapped);
+            if (channels == 2)
+                TapFrame<2>(engine, scratch, s, firstTapped, groupsTapped);
+            else
+                TapFrame<1>(engine, scratch, s, firstTapped, groupsTapped);
         }
 
         // 5.

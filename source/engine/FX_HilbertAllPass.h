@@ -30,6 +30,11 @@ public:
     // Audio-safe: clears both memories; the coefficients stay.
     void Reset();
 
+    // Audio: the section memories, for a renderer that runs the chains of both shifters at once
+    // with exactly the arithmetic of process().
+    float* InputMemory() { return fInMem; }
+    float* OutputMemory() { return fOutMem; }
+
     float Coefficient(int section) const { return fCoef[section]; }
     float PoleFrequency(int section) const { return fPoleFreq[section]; }
 

@@ -32,6 +32,14 @@ public:
         return y;
     }
 
+    // Audio: for a renderer that runs many samples through the delay at once, with exactly the
+    // arithmetic of process(): the memory (size + 2 floats), then the position and output reached.
+    float* Memory() { return buffer; }
+    void SetRunState(int nextPosition, float output) {
+        position = nextPosition;
+        lastOutput = output;
+    }
+
     int GetSize() const { return size; }
     int GetPosition() const { return position; }
     int Capacity() const { return capacity; }
