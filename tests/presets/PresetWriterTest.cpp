@@ -3,13 +3,11 @@
 
 #include <atomic>
 #include <climits>
-#include <cstddef>
-#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <thread>
 
-#include "presets/FactoryPresets.h"
+#include "FactoryBank.h"
 
 namespace {
 
@@ -20,180 +18,100 @@ const Writer kWriters[kNumPrograms] = {
     Preset16, Preset17, Preset18, Preset19, Preset20, Preset21, Preset22, Preset23,
 };
 
-constexpr uint32_t kSentinel = 0xA5A5A5A5u;  // a finite float that no writer stores
-constexpr unsigned char kSentinelByte = 0xA5;
+constexpr int kFloats = kNumGlobals + kNumPeople * kFloatsPerPerson;
+constexpr unsigned char kSentinelByte = 0xA5;  // 0xA5A5A5A5 is a finite float no writer stores
 
-uint32_t Bits(float v) {
-    uint32_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return bits;
+// Whether a writer owns float i: globals 0-6, 12 and 13, and fields 0-8 of every person.
+bool Written(int i) {
+    return i < kNumGlobals ? i <= 6 || i == 12 || i == 13 : (i - kNumGlobals) % kFloatsPerPerson <= 8;
 }
 
-float FloatOf(uint32_t bits) {
-    float v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
+// A bank of its own to edit, filled from fresh random defaults.
+std::unique_ptr<ProgramData> FilledBank() { return std::make_unique<ProgramData>(FactoryBank()); }
 
-// Globals that no writer may touch: the action and display slots and the two spares.
-constexpr int kForeignGlobals[] = {7, 8, 9, 10, 11, 14, 15, 16};
-constexpr int kWrittenGlobals[] = {0, 1, 2, 3, 4, 5, 6, 12, 13};
-
-int PersonIndex(int person, int field) { return kNumGlobals + kFloatsPerPerson * person + field; }
-
-std::unique_ptr<ProgramData> FactoryBank() {
-    auto bank = std::make_unique<ProgramData>();
-    PresetPrograms(bank.get());
-    return bank;
-}
-
-TEST(PresetWriters, StoreOnlyTheirOwnFields) {
+TEST(PresetWriters, StoreTheirOwnFieldsAndNameAndNothingElse) {
+    float sentinel;
+    std::memset(&sentinel, kSentinelByte, sizeof sentinel);
     for (int n = 0; n < kNumPrograms; ++n) {
         SCOPED_TRACE(n);
         Program program;
         std::memset(static_cast<void*>(&program), kSentinelByte, sizeof program);
         kWriters[n](&program);
-        const float* floats = program.Floats();
-
-        for (int g : kForeignGlobals) EXPECT_EQ(Bits(floats[g]), kSentinel) << "global " << g;
-        for (int g : kWrittenGlobals) EXPECT_NE(Bits(floats[g]), kSentinel) << "global " << g;
-        for (int p = 0; p < kNumPeople; ++p) {
-            for (int f = 0; f <= 8; ++f) EXPECT_NE(Bits(floats[PersonIndex(p, f)]), kSentinel) << p << ":" << f;
-            for (int f = 9; f <= 11; ++f) EXPECT_EQ(Bits(floats[PersonIndex(p, f)]), kSentinel) << p << ":" << f;
-        }
-
-        const size_t length = std::strlen(program.name);
+        for (int i = 0; i < kFloats; ++i) EXPECT_EQ(program.Floats()[i] != sentinel, Written(i)) << "float " << i;
+        const size_t length = strnlen(program.name, kProgramNameSize);
         ASSERT_LT(length, static_cast<size_t>(kProgramNameSize));
         for (size_t i = length + 1; i < kProgramNameSize; ++i)
             EXPECT_EQ(static_cast<unsigned char>(program.name[i]), kSentinelByte) << "name byte " << i;
     }
 }
 
-TEST(PresetWriters, NullTargetsAreRefusedWithoutSideEffects) {
-    auto bank = FactoryBank();
-    bank->programVersion = 7;
-    const auto before = std::make_unique<ProgramData>(*bank);
+TEST(PresetBankFill, SetsTheVersionKeepsTheFlagsAndLeavesNoRandomValue) {
+    auto first = std::make_unique<ProgramData>();
+    first->programFlags = 0x1234;
+    PresetPrograms(first.get());
+    EXPECT_EQ(first->programVersion, 202);
+    EXPECT_EQ(first->programFlags, 0x1234);
+    // Every ProgramData draws fresh rand() values: after the fill two banks must be identical.
+    first->programFlags = FactoryBank().programFlags;
+    EXPECT_EQ(std::memcmp(first.get(), &FactoryBank(), sizeof(ProgramData)), 0);
+}
+
+TEST(PresetRestore, NullOrOutOfRangeTargetsChangeOnlyTheVersion) {
+    auto bank = FilledBank();
+    bank->programFlags = 0x1234;
+    bank->programs[0].parRandLower = 0.25f;
+    bank->programs[23].people[4].parPan = 0.125f;
     for (Writer writer : kWriters) writer(nullptr);
     PresetPrograms(nullptr);
     PresetOneProgram(nullptr, 0);
-    PresetOneProgram(nullptr, 24);
-    EXPECT_EQ(std::memcmp(bank.get(), before.get(), sizeof(ProgramData)), 0);
-}
-
-TEST(PresetBankFill, SetsVersionAndEveryProgramAndKeepsFlags) {
-    auto bank = std::make_unique<ProgramData>();
-    bank->programFlags = 0x1234;
-    PresetPrograms(bank.get());
-    EXPECT_EQ(bank->programVersion, 202);
-    EXPECT_EQ(bank->programFlags, 0x1234);
-    for (int n = 0; n < kNumPrograms; ++n) {
-        Program expected;
-        std::memcpy(&expected, &bank->programs[n], sizeof expected);
-        kWriters[n](&expected);  // writing again over the filled program changes nothing
-        EXPECT_EQ(std::memcmp(&expected, &bank->programs[n], sizeof expected), 0) << n;
-        EXPECT_STRNE(bank->programs[n].name, "Init") << n;
-    }
-}
-
-TEST(PresetBankFill, RandomDefaultsNeverSurviveTheFill) {
-    // Each ProgramData draws fresh rand() values; after the fill two banks must be identical.
-    auto first = FactoryBank();
-    auto second = FactoryBank();
-    EXPECT_EQ(std::memcmp(first.get(), second.get(), sizeof(ProgramData)), 0);
-}
-
-TEST(PresetRestore, OutOfRangeIndexChangesOnlyTheVersion) {
-    for (int index : {24, -1, 25, 1000, INT_MAX, INT_MIN}) {
+    for (int index : {24, -1, 25, INT_MAX, INT_MIN}) {
         SCOPED_TRACE(index);
-        auto bank = FactoryBank();
         bank->programVersion = 7;
-        bank->programs[0].parRandLower = 0.25f;
-        bank->programs[23].people[4].parPan = 0.125f;
-        auto before = std::make_unique<ProgramData>(*bank);
+        const auto before = std::make_unique<ProgramData>(*bank);
         PresetOneProgram(bank.get(), index);
         EXPECT_EQ(bank->programVersion, 202);
-        EXPECT_EQ(bank->programFlags, before->programFlags);
+        EXPECT_EQ(bank->programFlags, 0x1234);
         EXPECT_EQ(std::memcmp(bank->programs, before->programs, sizeof bank->programs), 0);
     }
 }
 
-TEST(PresetRestore, WriterFieldsComeBackOthersStayAsTheUserLeftThem) {
-    auto bank = FactoryBank();
-    const auto factory = FactoryBank();
-    Program& program = bank->programs[3];
-    program.parRandLower = 0.9f;
-    program.Floats()[7] = 0.75f;  // preset-menu slot
-    program.parPitchAll = 0.1f;
-    program.people[5].parPitchShift = 0.1f;
-    program.people[5].par00 = 0.3f;
-    program.people[5].par01 = 0.3f;
-    bank->programs[4].parRandLower = 0.9f;  // another program: not restored
-    const auto before = std::make_unique<ProgramData>(*bank);
-
-    PresetOneProgram(bank.get(), 3);
-
-    EXPECT_EQ(program.parRandLower, 0.165f);
-    EXPECT_EQ(program.Floats()[7], 0.75f);
-    EXPECT_EQ(program.parPitchAll, 0.5f);
-    EXPECT_EQ(program.people[5].parPitchShift, factory->programs[3].people[5].parPitchShift);
-    EXPECT_EQ(program.people[5].par00, factory->programs[3].people[5].par00);
-    EXPECT_EQ(program.people[5].par01, 0.3f);
-    EXPECT_EQ(bank->programs[4].parRandLower, 0.9f);
-    for (int n = 0; n < kNumPrograms; ++n) {
-        if (n == 3) continue;
-        EXPECT_EQ(std::memcmp(&bank->programs[n], &before->programs[n], sizeof(Program)), 0) << n;
-    }
-}
-
-TEST(PresetRestore, EveryProgramComesBackExactlyAfterItsValuesWereScrambled) {
-    const auto factory = FactoryBank();
-    auto bank = FactoryBank();
+TEST(PresetRestore, EveryProgramGetsItsFactoryFieldsBackAndKeepsTheUsersOthers) {
+    auto bank = FilledBank();
     for (int n = 0; n < kNumPrograms; ++n) {
         SCOPED_TRACE(n);
+        const Program& factory = FactoryBank().programs[n];
         Program& program = bank->programs[n];
-        for (int g : kWrittenGlobals) program.Floats()[g] = FloatOf(kSentinel);
-        for (int p = 0; p < kNumPeople; ++p)
-            for (int f = 0; f <= 8; ++f) program.Floats()[PersonIndex(p, f)] = 0.123457f;
-        program.SetName("Scrambled");
+        for (int i = 0; i < kFloats; ++i) program.Floats()[i] = 2.5f;  // e.g. from a chunk
+        program.SetName("Brother Anselm's night choir");  // longer than any factory name
+        bank->programVersion = 7;
+        const auto before = std::make_unique<ProgramData>(*bank);
+
         PresetOneProgram(bank.get(), n);
-        // Every float; the name only up to its zero, since the bytes after it keep "Scrambled".
-        EXPECT_EQ(std::memcmp(program.Floats(), factory->programs[n].Floats(), offsetof(Program, name)), 0);
-        EXPECT_STREQ(program.name, factory->programs[n].name);
+
+        EXPECT_EQ(bank->programVersion, 202);
+        for (int i = 0; i < kFloats; ++i)
+            EXPECT_EQ(program.Floats()[i], Written(i) ? factory.Floats()[i] : 2.5f) << "float " << i;
+        // The factory name and its zero; the bytes after it keep the user's, which no reader sees.
+        EXPECT_STREQ(program.name, factory.name);
+        const size_t tail = std::strlen(factory.name) + 1;
+        EXPECT_EQ(std::memcmp(program.name + tail, before->programs[n].name + tail, kProgramNameSize - tail), 0);
+        for (int m = 0; m < kNumPrograms; ++m)
+            EXPECT_TRUE(m == n || std::memcmp(&bank->programs[m], &before->programs[m], sizeof(Program)) == 0) << m;
     }
-}
-
-TEST(PresetRestore, LongerUserNameLeavesFactoryNameThenZeroThenOldBytes) {
-    auto bank = FactoryBank();
-    Program& program = bank->programs[0];
-    const char* userName = "Brother Anselm's night choir";  // 28 characters: cut to 27
-    program.SetName(userName);
-    ASSERT_EQ(std::strlen(program.name), 27u);
-    char old[kProgramNameSize];
-    std::memcpy(old, program.name, sizeof old);
-
-    PresetOneProgram(bank.get(), 0);
-
-    EXPECT_STREQ(program.name, "1 Many Monks");
-    const size_t length = std::strlen("1 Many Monks");
-    EXPECT_EQ(program.name[length], '\0');
-    EXPECT_EQ(std::memcmp(program.name + length + 1, old + length + 1, kProgramNameSize - length - 1), 0);
-    EXPECT_EQ(program.name[kProgramNameSize - 1], '\0');
 }
 
 TEST(PresetRestore, ReaderOnAnotherThreadSeesOnlyUserOrFactoryValues) {
     // The audio thread keeps reading the current program while the editor restores it.
-    auto bank = FactoryBank();
+    auto bank = FilledBank();
     Program& program = bank->programs[1];
-    const int lower = 4;                    // parRandLower: factory 0.21
-    const int shift = kNumGlobals + 0;      // person 0's pitch shift
-    const float factoryShift = program.Load(shift);
+    const int lower = 4, shift = kNumGlobals;  // parRandLower, person 0's pitch shift
+    const float factoryLower = program.Load(lower), factoryShift = program.Load(shift);
     std::atomic<bool> done{false};
     int foreign = 0;
     std::thread reader([&] {
         while (!done.load(std::memory_order_acquire)) {
-            const float a = program.Load(lower);
-            const float b = program.Load(shift);
-            foreign += (a != 0.21f && a != 0.75f) + (b != factoryShift && b != 0.0625f);
+            const float a = program.Load(lower), b = program.Load(shift);
+            foreign += (a != factoryLower && a != 0.75f) + (b != factoryShift && b != 0.0625f);
         }
     });
     for (int i = 0; i < 2000; ++i) {
@@ -204,8 +122,6 @@ TEST(PresetRestore, ReaderOnAnotherThreadSeesOnlyUserOrFactoryValues) {
     done.store(true, std::memory_order_release);
     reader.join();
     EXPECT_EQ(foreign, 0);
-    EXPECT_EQ(program.Load(lower), 0.21f);
-    EXPECT_EQ(program.Load(shift), factoryShift);
 }
 
 }  // namespace
