@@ -40,6 +40,8 @@ struct V {
     static M Lt(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_LT_OQ); }
     static M Gt(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_GT_OQ); }
     static M Neq(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_NEQ_UQ); }
+    static M Eq(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_EQ_OQ); }
+    static M Ge(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_GE_OQ); }
     static M And(M a, M b) { return _mm256_and_ps(a, b); }
     static M AndNot(M a, M b) { return _mm256_andnot_ps(a, b); }
     static bool Any(M m) { return _mm256_movemask_ps(m) != 0; }

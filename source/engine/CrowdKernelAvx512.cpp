@@ -44,6 +44,8 @@ struct V {
     static M Lt(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_LT_OQ); }
     static M Gt(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_GT_OQ); }
     static M Neq(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_NEQ_UQ); }
+    static M Eq(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_EQ_OQ); }
+    static M Ge(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_GE_OQ); }
     static M And(M a, M b) { return static_cast<M>(a & b); }
     static M AndNot(M a, M b) { return static_cast<M>(~a & b); }
     static bool Any(M m) { return m != 0; }

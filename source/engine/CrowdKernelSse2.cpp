@@ -37,6 +37,8 @@ struct V {
     static M Lt(F a, F b) { return _mm_cmplt_ps(a, b); }
     static M Gt(F a, F b) { return _mm_cmpgt_ps(a, b); }
     static M Neq(F a, F b) { return _mm_cmpneq_ps(a, b); }
+    static M Eq(F a, F b) { return _mm_cmpeq_ps(a, b); }
+    static M Ge(F a, F b) { return _mm_cmpge_ps(a, b); }
     static M And(M a, M b) { return _mm_and_ps(a, b); }
     static M AndNot(M a, M b) { return _mm_andnot_ps(a, b); }
     static bool Any(M m) { return _mm_movemask_ps(m) != 0; }

@@ -30,6 +30,13 @@ inline float SafeInput(float x) {
     return x > kInputLimit ? kInputLimit : (x < -kInputLimit ? -kInputLimit : x);
 }
 
+// SafeInput for W samples: non-finite ones (x - x is then NaN) become 0.
+inline typename V::F SafeInputs(typename V::F x) {
+    const typename V::F zero = V::Set1(0.0f);
+    const typename V::F clamped = V::Min(V::Max(x, V::Set1(-kInputLimit)), V::Set1(kInputLimit));
+    return V::Select(V::Eq(V::Sub(x, x), zero), clamped, zero);
+}
+
 // Step 2 for the W people starting at lane `first`. Returns the largest delay d of the batch.
 template <bool kFading>
 float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int frames, int writePos,
@@ -324,8 +331,12 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
         const int writePos = engine.iWritePos;
 
         // 1. Every input of the batch is read before any output is written (buffers may be shared).
-        for (int c = 0; c < channels; ++c)
-            for (int s = 0; s < frames; ++s) scratch.dry[c][s] = SafeInput(run.input[c][done + s]);
+        for (int c = 0; c < channels; ++c) {
+            const float* in = run.input[c] + done;
+            int s = 0;
+            for (; s + V::W <= frames; s += V::W) V::Store(scratch.dry[c] + s, SafeInputs(V::Loadu(in + s)));
+            for (; s < frames; ++s) scratch.dry[c][s] = SafeInput(in[s]);
+        }
 
         // 2.
         float largest = 1.0f;
@@ -354,8 +365,18 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
         // 5.
         for (int c = 0; c < channels; ++c) {
             float* out = run.output[c] + done;
-            for (int s = 0; s < frames; ++s) {
-                const float value = (wet * scratch.wet[c][s] + dry * scratch.dry[c][s]) * run.fadeGain[done + s];
+            const float* fade = run.fadeGain + done;
+            int s = 0;
+            for (; s + V::W <= frames; s += V::W) {
+                const typename V::F value =
+                    V::Mul(V::Add(V::Mul(V::Set1(wet), V::Load(scratch.wet[c] + s)),
+                                  V::Mul(V::Set1(dry), V::Load(scratch.dry[c] + s))),
+                           V::Loadu(fade + s));
+                V::Storeu(out + s, value);
+                clipped |= V::Any(V::Ge(value, V::Set1(1.0f)));
+            }
+            for (; s < frames; ++s) {
+                const float value = (wet * scratch.wet[c][s] + dry * scratch.dry[c][s]) * fade[s];
                 out[s] = value;
                 clipped |= value >= 1.0f;
             }
