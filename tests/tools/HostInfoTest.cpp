@@ -1,227 +1,96 @@
 // `murmurhall-host info` and `help`, run as a separate process against our plug-in and the
 // fixture plug-ins.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <fstream>
 #include <regex>
 
-#include "HostTestPaths.h"
-#include "ScratchDir.h"
-#include "ToolRunner.h"
+#include "HostTestKit.h"
 
 namespace {
 
-struct Row {
-    int index = -1;
-    std::string text;  // everything after the index
-};
+using namespace hosttest;
 
-// The numbered lines under the heading that starts with `heading` (e.g. "Parameters").
-std::vector<Row> Section(const std::string& out, const std::string& heading, int& declared) {
-    std::vector<Row> rows;
-    declared = -1;
-    bool inside = false;
-    const std::regex row(R"(^ +(\d+)  (.*)$)");
-    for (const std::string& line : Lines(out)) {
-        if (line.rfind(heading, 0) == 0) {
-            inside = true;
-            declared = std::atoi(line.substr(15).c_str());
-            continue;
-        }
-        std::smatch match;
-        if (inside && std::regex_match(line, match, row)) {
-            rows.push_back({std::stoi(match[1]), match[2]});
-        } else if (inside) {
-            break;
-        }
-    }
-    return rows;
-}
-
-TEST(HostInfoTest, OurPluginIdentityFlagsAndPins) {
-    const ToolResult result = ToolRunner::Run({"info", RealPlugin()});
+TEST(HostInfoTest, OurPluginIdentityPinsParametersAndPrograms) {
+    const Result result = RunHost({"info", MH_PLUGIN_PATH});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(Has(result.out, std::string(MH_PLUGIN_PATH) + " (entry VSTPluginMain)\n"
+        "Unique ID      0x5A756271 'Zubq'\nVersion        1\nEffect name    (none)\nVendor         Pondfrog\n"
+        "Product        Murmurhall\nVendor version 202\nCategory       1 (effect)\nVST version    2400\n"
+        "Flags          0x00000039 HasEditor CanMono CanReplacing ProgramChunks\nInitial delay  0 samples\n"
+        "Inputs         2\n      0  ZQ_in 1 In  (active, stereo)\n      1  ZQ_in 2 In  (active, stereo)\n"
+        "Outputs        2\n      0  ZQ_out 1 In  (active, stereo)\n      1  ZQ_out 2 In  (active, stereo)\n"))
+        << result.out;
+
+    // Parameter rows numbered in order, each a name, the label "amount" and a value from 0 to 1.
     const std::string& out = result.out;
-    EXPECT_TRUE(Contains(out, "(entry VSTPluginMain)"));
-    EXPECT_TRUE(Contains(out, "Unique ID      0x5A756271 'Zubq'\n"));
-    EXPECT_TRUE(Contains(out, "Vendor         Pondfrog\n"));
-    EXPECT_TRUE(Contains(out, "Product        Murmurhall\n"));
-    EXPECT_TRUE(Contains(out, "Vendor version 202\n"));
-    EXPECT_TRUE(Contains(out, "Category       1 (effect)\n"));
-    EXPECT_TRUE(Contains(out, "VST version    2400\n"));
-    EXPECT_TRUE(Contains(out, "Flags          0x00000039 HasEditor CanMono CanReplacing ProgramChunks\n"));
-    EXPECT_TRUE(Contains(out, "Initial delay  0 samples\n"));
-    EXPECT_TRUE(Contains(out, "Inputs         2\n      0  ZQ_in 1 In  (active, stereo)\n      1  ZQ_in 2 In"));
-    EXPECT_TRUE(Contains(out, "Outputs        2\n      0  ZQ_out 1 In  (active, stereo)\n      1  ZQ_out 2 In"));
-}
-
-TEST(HostInfoTest, OurPluginListsAll736ParametersWithNamesLabelsAndValues) {
-    const ToolResult result = ToolRunner::Run({"info", RealPlugin()});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    int declared = 0;
-    const std::vector<Row> rows = Section(result.out, "Parameters", declared);
-    EXPECT_EQ(declared, 736);
-    ASSERT_EQ(rows.size(), 736u);
-    const std::regex shape(R"(^(.+?) +amount +([0-9.]+)$)");
+    const std::regex param(R"(\n +(\d+)  (.+?) +amount +(?:0\.\d{6}|1\.000000)(?=\n))"), row(R"(\n +\d+  ([^\n]*))");
     std::vector<std::string> names;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].index, static_cast<int>(i));
-        std::smatch match;
-        ASSERT_TRUE(std::regex_match(rows[i].text, match, shape)) << rows[i].text;
-        names.push_back(match[1]);
-        const double value = std::stod(match[2]);
-        EXPECT_GE(value, 0.0);
-        EXPECT_LE(value, 1.0);
+    for (std::sregex_iterator it(out.begin(), out.end(), param), end; it != end; ++it) {
+        EXPECT_EQ((*it)[1], std::to_string(names.size()));
+        names.push_back((*it)[2]);
     }
-    EXPECT_EQ(names[0], "Population");
-    EXPECT_EQ(names[2], "Global Wet gain");
-    EXPECT_EQ(names[4], "NONE");
-    EXPECT_EQ(names[13], "Allpass Gain");
-    EXPECT_EQ(names[17], "Pitch Shift 1");
-    EXPECT_EQ(names[24], "Gain 1");
-    EXPECT_EQ(names[731], "Pan 60");
-    EXPECT_EQ(names[735], "NONE");
-}
+    EXPECT_TRUE(Has(out, "\nParameters     736\n      0  Population  "));
+    ASSERT_EQ(names.size(), 736u);
+    const std::pair<size_t, const char*> someNames[] = {{0, "Population"}, {2, "Global Wet gain"}, {4, "NONE"},
+        {13, "Allpass Gain"}, {17, "Pitch Shift 1"}, {24, "Gain 1"}, {731, "Pan 60"}, {735, "NONE"}};
+    for (const auto& [index, name] : someNames) EXPECT_EQ(names[index], name) << index;
+    std::string programs;
+    const std::string list = out.substr(out.find("\nPrograms       24 (current 0)\n") + 1);
+    for (std::sregex_iterator it(list.begin(), list.end(), row), end; it != end; ++it) programs += (*it)[1].str() + "|";
+    EXPECT_EQ(programs,
+              "1 Many Monks|2 Crowded Hall|3 Stadium Chant|4 Hello Planet!|Alien Ripper|Bodiless Robot|"
+              "Busted Larynx|Choirish|Decender|Evil Snake|Fat Pack|Gated Layer|Ghost Maker|Lost in the Wash|"
+              "Mental Breakage|Metal Ear Box|Monster Pan|Mouse Delirium|New species 1|New species 2|Ocean Deep|"
+              "Slow Mirror|Spin up|Up Lilt|");
 
-TEST(HostInfoTest, OurPluginListsItsTwentyFourPrograms) {
-    const ToolResult result = ToolRunner::Run({"info", RealPlugin()});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    int declared = 0;
-    const std::vector<Row> rows = Section(result.out, "Programs", declared);
-    EXPECT_EQ(declared, 24);
-    EXPECT_TRUE(Contains(result.out, "Programs       24 (current 0)\n"));
-    ASSERT_EQ(rows.size(), 24u);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].index, static_cast<int>(i));
-        EXPECT_FALSE(rows[i].text.empty());
-        EXPECT_NE(rows[i].text, "(no name)");
-    }
-    EXPECT_EQ(rows[0].text, "1 Many Monks");
-    EXPECT_EQ(rows[2].text, "3 Stadium Chant");
-}
-
-TEST(HostInfoTest, DefaultPluginAndBundleFolderFindOurPlugin) {
-    const ToolResult byPath = ToolRunner::Run({"info", RealPlugin()});
-    const ToolResult byDefault = ToolRunner::Run({"info"});
-    ASSERT_EQ(byDefault.exitCode, 0) << byDefault.err;
-    EXPECT_EQ(byDefault.out, byPath.out);
-
-    // .../Murmurhall.vst/Contents/x86_64-linux/Murmurhall.so -> .../Murmurhall.vst
-    std::string bundle = RealPlugin();
-    for (int i = 0; i < 3; ++i) bundle = bundle.substr(0, bundle.find_last_of('/'));
-    const ToolResult byBundle = ToolRunner::Run({"info", bundle + "/"});
-    ASSERT_EQ(byBundle.exitCode, 0) << byBundle.err;
-    EXPECT_TRUE(Contains(byBundle.out, "Unique ID      0x5A756271 'Zubq'"));
-}
-
-TEST(HostInfoTest, FixtureDescribedLineByLine) {
-    const ToolResult result = ToolRunner::Run({"info", FixturePlugin("fixture_gain")});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    const std::string expected =
-        "Unique ID      0x46785473 'FxTs'\n"
-        "Version        3\n"
-        "Effect name    Fixture Gain\n"
-        "Vendor         Murmurhall Tests\n"
-        "Product        Fixture\n"
-        "Vendor version 7\n"
-        "Category       1 (effect)\n"
-        "VST version    2400\n"
-        "Flags          0x00000030 CanReplacing ProgramChunks\n"
-        "Initial delay  0 samples\n"
-        "Inputs         2\n"
-        "      0  Fixture In L  (active, stereo)\n"
-        "      1  Fixture In R  (active)\n"
-        "Outputs        2\n"
-        "      0  Fixture Out L  (active, stereo)\n"
-        "      1  Fixture Out R  (active)\n"
-        "Parameters     3\n"
-        "      0  Gain                     x          1.000000\n"
-        "      1  Poison                              0.000000\n"
-        "      2  Swap                                0.000000\n"
-        "Programs       3 (current 0)\n"
-        "      0  1 Unity\n"
-        "      1  2 Half Level\n"
-        "      2  3 Stadium Chant\n";
-    const size_t firstNewline = result.out.find('\n');
-    ASSERT_NE(firstNewline, std::string::npos);
-    EXPECT_EQ(result.out.substr(firstNewline + 1), expected);
+    // Without a plug-in, and from the bundle folder, the tool finds the same one.
+    std::string bundle = MH_PLUGIN_PATH;  // .../Murmurhall.vst/Contents/x86_64-linux/Murmurhall.so
+    for (int i = 0; i < 3; ++i) bundle.resize(bundle.rfind('/'));
+    EXPECT_EQ(RunHost({"info"}).out, result.out);
+    EXPECT_EQ(RunHost({"info", bundle + "/"}).out, result.out);
 }
 
 TEST(HostInfoTest, LegacyMainEntryIsUsedWhenVSTPluginMainIsMissing) {
-    const ToolResult result = ToolRunner::Run({"info", FixturePlugin("fixture_main_only")});
+    const Result result = RunHost({"info", Fixture("fixture_main_only")});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_TRUE(Contains(result.out, "(entry main)\n"));
-    EXPECT_TRUE(Contains(result.out, "Unique ID      0x46785473 'FxTs'"));
+    EXPECT_TRUE(Has(result.out, "fixture_main_only.so (entry main)\nUnique ID      0x46785473 'FxTs'\n"));
+    EXPECT_TRUE(Has(result.out, "Programs       3 (current 0)\n      0  1 Unity\n")) << result.out;
 }
 
 TEST(HostInfoTest, UnloadablePluginsFailWithAReason) {
-    ScratchDir dir;
-    const std::string text = dir.Path("notes.so");
-    std::ofstream(text) << "This is a text file, not a shared library.\n";
-    const struct {
-        std::string path;
-        std::string reason;
-    } cases[] = {
+    Scratch dir;
+    std::ofstream(dir.Path("notes.so")) << "This is a text file, not a shared library.\n";
+    const std::pair<std::string, const char*> cases[] = {
         {dir.Path("missing.so"), "No such file or directory"},
-        {dir.Root(), "a folder, but not a VST bundle"},
-        {text, "as a shared library"},
-        {FixturePlugin("fixture_no_entry"), "exports neither VSTPluginMain nor main"},
-        {FixturePlugin("fixture_null_entry"), "returned no effect"},
-        {FixturePlugin("fixture_bad_magic"), "magic 0x12345678"},
+        {dir.root, "a folder, but not a VST bundle"},
+        {dir.Path("notes.so"), "as a shared library"},
+        {Fixture("fixture_no_entry"), "exports neither VSTPluginMain nor main"},
+        {Fixture("fixture_null_entry"), "returned no effect"},
+        {Fixture("fixture_bad_magic"), "magic 0x12345678"},
     };
-    for (const auto& c : cases) {
-        const ToolResult result = ToolRunner::Run({"info", c.path});
-        EXPECT_EQ(result.exitCode, 1) << c.path;
-        EXPECT_EQ(result.out, "") << c.path;
-        EXPECT_TRUE(Contains(result.err, "murmurhall-host: ")) << result.err;
-        EXPECT_TRUE(Contains(result.err, c.reason)) << c.path << ": " << result.err;
+    for (const auto& [path, reason] : cases) {
+        const Result result = RunHost({"info", path});
+        EXPECT_EQ(result.exitCode, 1) << path;
+        EXPECT_EQ(result.out, "") << path;
+        EXPECT_TRUE(Has(result.err, "murmurhall-host: ") && Has(result.err, reason)) << path << ": " << result.err;
     }
 }
 
-TEST(HostInfoTest, LifecycleOrderAndCallbackAnswers) {
-    ScratchDir dir;
-    const std::string log = dir.Path("calls.log");
-    const ToolResult result = ToolRunner::Run({"info", FixturePlugin("fixture_gain")}, {"MH_FIXTURE_LOG=" + log});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    const std::vector<std::string> lines = Lines(ReadText(log));
-    ASSERT_GE(lines.size(), 8u);
-    // The version query comes from the entry, before any effect exists.
-    EXPECT_EQ(lines[0], "entry version=2400");
-    EXPECT_EQ(lines[1], "op 0 index 0 value 0 opt 0");      // effOpen
-    EXPECT_EQ(lines[2], "op 10 index 0 value 0 opt 44100");  // effSetSampleRate
-    EXPECT_EQ(lines[3], "op 11 index 0 value 512 opt 0");    // effSetBlockSize
-    EXPECT_EQ(lines[4], "op 12 index 0 value 1 opt 0");      // effMainsChanged on
-    EXPECT_EQ(lines[5],
-              "host rate=44100 block=512 level=1 vendor=Murmurhall(1) product=murmurhall-host(1) startStop=1 "
-              "sendVstEvents=0 candoNull=0 update=1 automate=0 wantMidi=0 unknown=0 rateNullEffect=44100");
-    const size_t n = lines.size();
-    EXPECT_EQ(lines[n - 3], "op 12 index 0 value 0 opt 0");  // effMainsChanged off
-    EXPECT_EQ(lines[n - 1], "op 1 index 0 value 0 opt 0");   // effClose, last
-    int programQueries = 0;
-    for (const auto& line : lines) {
-        programQueries += line.rfind("op 29 ", 0) == 0 ? 1 : 0;
-    }
-    EXPECT_EQ(programQueries, 3);
-}
-
-TEST(HostInfoTest, HelpAndUsage) {
+TEST(HostInfoTest, HelpMentionsEveryOptionAndBadCommandsAreUsageErrors) {
     for (const char* word : {"--help", "help", "-h"}) {
-        const ToolResult result = ToolRunner::Run({word});
+        const Result result = RunHost({word});
         EXPECT_EQ(result.exitCode, 0) << word;
-        for (const char* option : {"info [PLUGIN]", "render IN OUT", "--plugin", "--program", "--set", "--preset",
-                                   "--rate", "--block", "--tail", "--format", "--quiet", "Stadium Chant",
-                                   "does not resample", "knows the input is mono", "Exit status"}) {
-            EXPECT_TRUE(Contains(result.out, option)) << word << " lacks " << option;
+        for (const char* part : {"info [PLUGIN]", "render IN OUT", "--plugin", "--program", "--set", "--preset",
+                                 "--rate", "--block", "--tail", "--preroll", "--format", "--quiet, -q",
+                                 "Stadium Chant", "does not resample", "knows the input is mono", "Exit status"}) {
+            EXPECT_TRUE(Has(result.out, part)) << word << " lacks " << part;
         }
     }
-    const ToolResult bare = ToolRunner::Run({});
+    const Result bare = RunHost({});
     EXPECT_EQ(bare.exitCode, 2);
-    EXPECT_TRUE(Contains(bare.err, "usage: murmurhall-host"));
-    const ToolResult unknown = ToolRunner::Run({"frobnicate"});
+    EXPECT_TRUE(Has(bare.err, "usage: murmurhall-host"));
+    const Result unknown = RunHost({"frobnicate"});
     EXPECT_EQ(unknown.exitCode, 2);
-    EXPECT_TRUE(Contains(unknown.err, "unknown command 'frobnicate'"));
+    EXPECT_TRUE(Has(unknown.err, "unknown command 'frobnicate'"));
 }
 
 }  // namespace
