@@ -1,399 +1,256 @@
-// The VST 2.4 effect base: the record it hands out, the core dispatcher, the static entries,
-// the basic host callbacks and the text formatters.
-#include <gtest/gtest.h>
-
-#include <cmath>
+// The VST 2.4 effect base and its extension: the record and its flags, the editor opcodes, the
+// neutral defaults, the host-callback wrappers with and without a host, the speaker-arrangement
+// utilities and the text formatters.
+#include <cstdint>
 #include <cstring>
 #include <limits>
-#include <string>
+#include <tuple>
 
-#include "ProbeEffect.h"
 #include "TestHost.h"
+#include "shell/AEffEditor.h"
 
 namespace {
 
-VstIntPtr Dispatch(ProbeEffect& effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                   void* ptr = nullptr, float opt = 0.0f) {
-    AEffect* record = effect.getAeffect();
-    return record->dispatcher(record, opcode, index, value, ptr, opt);
-}
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
 
-TEST(AudioEffectRecord, ConstructorFillsTheRecordItHandsOut) {
-    ProbeEffect effect(nullptr, 4, 3);
-    const AEffect* record = effect.getAeffect();
-    EXPECT_EQ(record->magic, 0x56737450);
-    EXPECT_EQ(record->dispatcher, &AudioEffect::dispatchEffectClass);
-    EXPECT_EQ(record->process, &AudioEffect::processClass);
-    EXPECT_EQ(record->setParameter, &AudioEffect::setParameterClass);
-    EXPECT_EQ(record->getParameter, &AudioEffect::getParameterClass);
-    EXPECT_EQ(record->processReplacing, &AudioEffect::processClassReplacing);
-    EXPECT_EQ(record->processDoubleReplacing, &AudioEffect::processClassDoubleReplacing);
-    EXPECT_EQ(record->numPrograms, 4);
-    EXPECT_EQ(record->numParams, 3);
-    EXPECT_EQ(record->numInputs, 1);
-    EXPECT_EQ(record->numOutputs, 2);
-    EXPECT_EQ(record->flags, effFlagsCanReplacing);
-    EXPECT_EQ(record->initialDelay, 0);
-    EXPECT_EQ(record->realQualities, 0);
-    EXPECT_EQ(record->offQualities, 0);
-    EXPECT_EQ(record->ioRatio, 1.0f);
-    EXPECT_EQ(record->object, &effect);
-    EXPECT_EQ(record->user, nullptr);
-    EXPECT_EQ(record->uniqueID, 0x4E6F4566);
-    EXPECT_EQ(record->version, 1);
-    EXPECT_EQ(record->resvd1, 0);
-    EXPECT_EQ(record->resvd2, 0);
-    for (char byte : record->future) EXPECT_EQ(byte, 0);
-    EXPECT_EQ(effect.getSampleRate(), 44100.0f);
-    EXPECT_EQ(effect.getBlockSize(), 1024);
-    EXPECT_EQ(effect.getProgram(), 0);
-    EXPECT_EQ(effect.getEditor(), nullptr);
-}
-
-TEST(AudioEffectRecord, FlagSettersSetAndClearTheirOwnBitOnly) {
-    ProbeEffect effect(nullptr);
-    struct Setter {
-        void (*apply)(ProbeEffect&, bool);
-        VstInt32 bit;
-    };
-    const Setter setters[] = {
-        {[](ProbeEffect& e, bool s) { e.hasClip(s); }, 2},
-        {[](ProbeEffect& e, bool s) { e.hasVu(s); }, 4},
-        {[](ProbeEffect& e, bool s) { e.canMono(s); }, 8},
-        {[](ProbeEffect& e, bool s) { e.canProcessReplacing(s); }, 16},
-        {[](ProbeEffect& e, bool s) { e.programsAreChunks(s); }, 32},
-        {[](ProbeEffect& e, bool s) { e.isSynth(s); }, 256},
-        {[](ProbeEffect& e, bool s) { e.noTail(s); }, 512},
-        {[](ProbeEffect& e, bool s) { e.canDoubleReplacing(s); }, 4096},
-    };
-    for (const Setter& setter : setters) {
-        const VstInt32 before = effect.Flags();
-        setter.apply(effect, true);
-        EXPECT_EQ(effect.Flags(), before | setter.bit) << setter.bit;
-        setter.apply(effect, false);
-        EXPECT_EQ(effect.Flags(), before & ~setter.bit) << setter.bit;
-    }
-
-    auto* editor = new ProbeEditor(&effect);
-    effect.setEditor(editor);
-    EXPECT_EQ(effect.Flags() & effFlagsHasEditor, effFlagsHasEditor);
-    EXPECT_EQ(effect.getEditor(), editor);
-    effect.setEditor(nullptr);
-    EXPECT_EQ(effect.Flags() & effFlagsHasEditor, 0);
-    delete editor;
-
-    effect.setUniqueID(0x12345678);
-    effect.setNumInputs(5);
-    effect.setNumOutputs(6);
-    effect.setInitialDelay(64);
-    effect.setRealtimeQualities(3);
-    effect.setOfflineQualities(4);
-    const AEffect* record = effect.getAeffect();
-    EXPECT_EQ(record->uniqueID, 0x12345678);
-    EXPECT_EQ(record->numInputs, 5);
-    EXPECT_EQ(record->numOutputs, 6);
-    EXPECT_EQ(record->initialDelay, 64);
-    EXPECT_EQ(record->realQualities, 3);
-    EXPECT_EQ(record->offQualities, 4);
-}
-
-TEST(AudioEffectDispatcher, ProgramOpcodesFollowTheSignedTest) {
-    ProbeEffect effect(nullptr, 4);
-    Dispatch(effect, effSetProgram, 0, 3);
-    EXPECT_EQ(effect.last, "setProgram(3)");
-    EXPECT_EQ(Dispatch(effect, effGetProgram), 3);
-
-    effect.last.clear();
-    Dispatch(effect, effSetProgram, 0, 4);  // equal to the program count: not a program
-    EXPECT_EQ(effect.last, "");
-    Dispatch(effect, effSetProgram, 0, VstIntPtr{1} << 40);
-    EXPECT_EQ(effect.last, "");
-
-    // Negative numbers pass the test; the effect's setProgram has to refuse them.
-    Dispatch(effect, effSetProgram, 0, -1);
-    EXPECT_EQ(effect.last, "setProgram(-1)");
-    Dispatch(effect, effSetProgram, 0, -(VstIntPtr{1} << 40));  // must not wrap into a valid number
-    EXPECT_EQ(effect.last, "setProgram(-1)");
-}
-
-TEST(AudioEffectDispatcher, CoreOpcodesReachTheirOperations) {
-    ProbeEffect effect(nullptr);
-    Dispatch(effect, effOpen);
-    EXPECT_EQ(effect.last, "open");
-    effect.dispatcher(effClose, 0, 0, nullptr, 0.0f);  // the static entry would delete this stack object
-    EXPECT_EQ(effect.last, "close");
-    Dispatch(effect, effMainsChanged, 0, 1);
-    EXPECT_EQ(effect.last, "resume");
-    Dispatch(effect, effMainsChanged, 0, 0);
-    EXPECT_EQ(effect.last, "suspend");
-    char name[] = "Choir";
-    Dispatch(effect, effSetProgramName, 0, 0, name);
-    EXPECT_EQ(effect.last, "setProgramName(Choir)");
-    EXPECT_EQ(Dispatch(effect, effIdentify), 0x4E764566);
-
-    char text[16];
-    for (VstInt32 opcode : {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName}) {
-        std::memset(text, 'x', sizeof(text));
-        Dispatch(effect, opcode, 1, 0, text);
-        EXPECT_EQ(text[0], '\0') << opcode;  // the base's texts are empty
-        EXPECT_EQ(Dispatch(effect, opcode, 1, 0, nullptr), 0) << opcode;
-    }
-
-    void* data = nullptr;
-    EXPECT_EQ(Dispatch(effect, effGetChunk, 1, 0, &data), 5);
-    EXPECT_EQ(effect.last, "getChunk(1)");
-    EXPECT_EQ(data, effect.chunk);
-    EXPECT_EQ(Dispatch(effect, effGetChunk, 0, 0, &data), 5);
-    EXPECT_EQ(effect.last, "getChunk(0)");
-    EXPECT_EQ(Dispatch(effect, effSetChunk, 0, 71428, effect.chunk), 1);
-    EXPECT_EQ(effect.last, "setChunk(71428,0)");
-    EXPECT_EQ(Dispatch(effect, effSetChunk, 1, 2976, effect.chunk), 1);
-    EXPECT_EQ(effect.last, "setChunk(2976,1)");
-
-    // Null data and byte counts that do not fit 32 bits are refused before reaching the effect.
-    const int callsBefore = effect.calls;
-    EXPECT_EQ(Dispatch(effect, effGetChunk, 1, 0, nullptr), 0);
-    EXPECT_EQ(Dispatch(effect, effSetChunk, 1, 2976, nullptr), 0);
-    EXPECT_EQ(Dispatch(effect, effSetChunk, 1, VstIntPtr{1} << 33, effect.chunk), 0);
-    EXPECT_EQ(Dispatch(effect, effSetChunk, 1, -2976, effect.chunk), 0);
-    EXPECT_EQ(effect.calls, callsBefore);
-
-    // Opcodes above 24 are not the base dispatcher's.
-    EXPECT_EQ(effect.AudioEffect::dispatcher(effCanDo, 0, 0, text, 0.0f), 0);
-    EXPECT_EQ(effect.AudioEffect::dispatcher(-3, 0, 0, nullptr, 0.0f), 0);
-}
-
-TEST(AudioEffectDispatcher, VuIsScaledAndNeverConvertsGarbage) {
-    ProbeEffect effect(nullptr);
-    effect.vu = 0.5f;
-    EXPECT_EQ(Dispatch(effect, effGetVu), 16383);
-    effect.vu = 1.0f;
-    EXPECT_EQ(Dispatch(effect, effGetVu), 32767);
-    effect.vu = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_EQ(Dispatch(effect, effGetVu), 0);
-    effect.vu = std::numeric_limits<float>::infinity();
-    EXPECT_EQ(Dispatch(effect, effGetVu), 0);
-}
-
-TEST(AudioEffectDispatcher, SampleRateAndBlockSizeRefuseWhatNoHostCanMean) {
-    ProbeEffect effect(nullptr);
-    Dispatch(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
-    EXPECT_EQ(effect.getSampleRate(), 48000.0f);
-    for (float bad : {0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(),
-                      std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()}) {
-        Dispatch(effect, effSetSampleRate, 0, 0, nullptr, bad);
-        EXPECT_EQ(effect.getSampleRate(), 48000.0f) << bad;
-    }
-    Dispatch(effect, effSetSampleRate, 0, 0, nullptr, 1.0e9f);
-    EXPECT_EQ(effect.getSampleRate(), 768000.0f);
-    Dispatch(effect, effSetSampleRate, 0, 0, nullptr, 8.0f);
-    EXPECT_EQ(effect.getSampleRate(), 1000.0f);
-
-    Dispatch(effect, effSetBlockSize, 0, 256);
-    EXPECT_EQ(effect.getBlockSize(), 256);
-    Dispatch(effect, effSetBlockSize, 0, 0);
-    Dispatch(effect, effSetBlockSize, 0, -64);
-    Dispatch(effect, effSetBlockSize, 0, VstIntPtr{1} << 32);  // would wrap to 0
-    EXPECT_EQ(effect.getBlockSize(), 256);
-}
-
-TEST(AudioEffectDispatcher, EditorOpcodesNeedAnEditorAndReachIt) {
-    ProbeEffect effect(nullptr);
-    ERect* rect = nullptr;
-    for (VstInt32 opcode = effEditGetRect; opcode <= effEditSleep; ++opcode)
-        EXPECT_EQ(Dispatch(effect, opcode, 1, 2, &rect), 0) << opcode;
-    EXPECT_EQ(rect, nullptr);
-
-    auto* editor = new ProbeEditor(&effect);
-    effect.setEditor(editor);
-    EXPECT_EQ(Dispatch(effect, effEditGetRect, 0, 0, &rect), 1);
-    EXPECT_EQ(rect, &editor->rectangle);
-    EXPECT_EQ(Dispatch(effect, effEditGetRect, 0, 0, nullptr), 0);  // nowhere to write the answer
-    int window = 0;
-    EXPECT_EQ(Dispatch(effect, effEditOpen, 0, 0, &window), 1);
-    EXPECT_EQ(editor->window, &window);
-    Dispatch(effect, effEditClose);
-    EXPECT_EQ(editor->last, "close");
-    Dispatch(effect, effEditDraw);
-    EXPECT_EQ(editor->last, "draw");
-    EXPECT_EQ(Dispatch(effect, effEditMouse, 30, 12), 42);
-    EXPECT_EQ(editor->last, "mouse");
-    EXPECT_EQ(Dispatch(effect, effEditKey, 0, 65), 65);
-    EXPECT_EQ(editor->last, "key");
-    Dispatch(effect, effEditIdle);
-    EXPECT_EQ(editor->last, "idle");
-    Dispatch(effect, effEditTop);
-    EXPECT_EQ(editor->last, "top");
-    Dispatch(effect, effEditSleep);
-    EXPECT_EQ(editor->last, "sleep");
-}
-
-TEST(AudioEffectEntries, CloseThroughTheStaticDispatcherDeletesEffectAndEditor) {
-    auto* effect = new ProbeEffect(nullptr);
-    effect->setEditor(new ProbeEditor(effect));
-    const int effectsBefore = ProbeEffect::destroyed;
-    const int editorsBefore = ProbeEditor::destroyed;
-    AEffect* record = effect->getAeffect();
-    EXPECT_EQ(record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f), 1);
-    EXPECT_EQ(ProbeEffect::destroyed, effectsBefore + 1);
-    EXPECT_EQ(ProbeEditor::destroyed, editorsBefore + 1);
-}
-
-TEST(AudioEffectEntries, StaticEntriesReachTheObjectAndIgnoreAMissingOne) {
-    ProbeEffect effect(nullptr);
-    AEffect* record = effect.getAeffect();
-    record->setParameter(record, 2, 0.25f);
-    EXPECT_EQ(effect.last, "setParameter(2,0.25)");
-    EXPECT_EQ(record->getParameter(record, 3), 1.5f);
-    record->processReplacing(record, nullptr, nullptr, 64);
-    EXPECT_EQ(effect.last, "processReplacing(64)");
-    record->process(record, nullptr, nullptr, 32);
-    EXPECT_EQ(effect.last, "process(32)");
-    record->processDoubleReplacing(record, nullptr, nullptr, 16);
-    EXPECT_EQ(effect.last, "processDoubleReplacing(16)");
-
-    AEffect orphan{};
-    EXPECT_EQ(AudioEffect::dispatchEffectClass(&orphan, effGetProgram, 0, 0, nullptr, 0.0f), 0);
-    EXPECT_EQ(AudioEffect::dispatchEffectClass(nullptr, effClose, 0, 0, nullptr, 0.0f), 0);
-    EXPECT_EQ(AudioEffect::getParameterClass(nullptr, 0), 0.0f);
-    AudioEffect::setParameterClass(&orphan, 0, 1.0f);
-    AudioEffect::processClassReplacing(nullptr, nullptr, nullptr, 16);
-}
-
-std::string gLastAtAutomate;
-VstIntPtr OrderCallback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    if (opcode == audioMasterAutomate) gLastAtAutomate = static_cast<ProbeEffect*>(effect->object)->last;
-    return 0;
-}
-
-TEST(AudioEffectHostCallbacks, AutomationStoresFirstThenTellsTheHost) {
-    ProbeEffect ordered(OrderCallback);
-    ordered.setParameterAutomated(1, 0.75f);
-    EXPECT_EQ(gLastAtAutomate, "setParameter(1,0.75)");
-
-    TestHost host;
-    ProbeEffect effect(TestHost::Callback);
-    effect.setParameterAutomated(2, 0.5f);
-    ASSERT_EQ(host.calls.size(), 1u);
-    const HostCall& call = host.calls[0];
-    EXPECT_EQ(call.effect, effect.getAeffect());
-    EXPECT_EQ(call.opcode, audioMasterAutomate);
-    EXPECT_EQ(call.index, 2);
-    EXPECT_EQ(call.value, 0);
-    EXPECT_EQ(call.ptr, nullptr);
-    EXPECT_EQ(call.opt, 0.5f);
-}
-
-TEST(AudioEffectHostCallbacks, AnswersAreReadAsTheInterfaceDefines) {
-    TestHost host;
-    ProbeEffect effect(TestHost::Callback);
-    host.answers[audioMasterVersion] = 0;
-    EXPECT_EQ(effect.getMasterVersion(), 1);
-    host.answers[audioMasterVersion] = 2400;
-    EXPECT_EQ(effect.getMasterVersion(), 2400);
-    host.answers[audioMasterCurrentId] = 0x41424344;
-    EXPECT_EQ(effect.getCurrentUniqueId(), 0x41424344);
-    effect.masterIdle();
-    EXPECT_EQ(host.calls.back().opcode, audioMasterIdle);
-
-    host.answers[audioMasterPinConnected] = 0;
-    EXPECT_TRUE(effect.isInputConnected(1));
-    EXPECT_EQ(host.calls.back().index, 1);
-    EXPECT_EQ(host.calls.back().value, 0);
-    EXPECT_TRUE(effect.isOutputConnected(0));
-    EXPECT_EQ(host.calls.back().value, 1);
-    host.answers[audioMasterPinConnected] = 1;
-    EXPECT_FALSE(effect.isInputConnected(1));
-    EXPECT_FALSE(effect.isOutputConnected(1));
-}
-
-TEST(AudioEffectHostCallbacks, WithoutACallbackEveryOneAnswersItsDefault) {
-    ProbeEffect effect(nullptr);
-    EXPECT_EQ(effect.getMasterVersion(), 1);
-    EXPECT_EQ(effect.getCurrentUniqueId(), 0);
-    effect.masterIdle();
-    EXPECT_TRUE(effect.isInputConnected(0));
-    EXPECT_TRUE(effect.isOutputConnected(0));
-    effect.setParameterAutomated(1, 0.5f);
-    EXPECT_EQ(effect.last, "setParameter(1,0.5)");
-}
-
-class TextFormat : public ::testing::Test {
-protected:
-    // maxLen 8 as the host strings of the interface have it; one more byte for the zero.
-    std::string Float(float value, VstInt32 maxLen = 8) {
-        Fill();
-        effect.float2string(value, text, maxLen);
-        return text;
-    }
-    std::string Int(VstInt32 value) {
-        Fill();
-        effect.int2string(value, text, 8);
-        return text;
-    }
-    void Fill() { std::memset(text, 'x', sizeof(text) - 1), text[sizeof(text) - 1] = '\0'; }
-
-    ProbeEffect effect{nullptr};
-    char text[32];
+// An editor whose answers show what the dispatcher passed on.
+class ProbeEditor : public AEffEditor {
+public:
+    using AEffEditor::AEffEditor;
+    VstInt32 mouse(VstInt32 x, VstInt32 y) override { return x + y; }
+    VstInt32 key(VstInt32 keyCode) override { return keyCode; }
+    bool onKeyDown(VstKeyCode& keyCode) override { lastKey = keyCode; return true; }
+    bool onKeyUp(VstKeyCode& keyCode) override { lastKey = keyCode; return false; }  // not used
+    bool setKnobMode(VstInt32 mode) override { return mode == 2; }
+    VstKeyCode lastKey{};
 };
 
-TEST_F(TextFormat, FloatsFillEightCharactersCountingSignAndPoint) {
-    EXPECT_EQ(Float(1.5f), "1.500000");
-    EXPECT_EQ(Float(-2.25f), "-2.25000");
-    EXPECT_EQ(Float(0.0f), "0.000000");
-    EXPECT_EQ(Float(123.456f), "123.4560");
-    EXPECT_EQ(Float(-0.5f), "-0.50000");
-    EXPECT_EQ(Float(0.7f), "0.700000");       // rounded at the last digit shown
-    EXPECT_EQ(Float(0.9999999f), "1.000000");  // the carry reaches the integer part
-    EXPECT_EQ(Float(-9.999999f), "-10.0000");  // and may cost a fraction digit
-    EXPECT_EQ(Float(1234567.0f), "1234567.");  // the integer digits fill the text
+TEST(AudioEffectRecord, DefaultsAndFlagSettersThatSetAndClearOnlyTheirBit) {
+    BareEffect effect;
+    const AEffect* record = effect.getAeffect();
+    EXPECT_EQ(std::tuple(record->magic, record->uniqueID, record->version, record->numInputs, record->numOutputs),
+              std::tuple(0x56737450, 0x4E6F4566, 1, 1, 2));
+    EXPECT_EQ(std::tuple(record->ioRatio, record->object, record->user, record->initialDelay, record->resvd1),
+              std::tuple(1.0f, static_cast<void*>(&effect), nullptr, 0, 0));
+    EXPECT_EQ(effect.getSampleRate(), 44100.0f);
+    EXPECT_EQ(effect.getBlockSize(), 1024);
+
+    using Setter = void (AudioEffectX::*)(bool);
+    const std::pair<Setter, VstInt32> setters[] = {
+        {&AudioEffectX::hasClip, 2},   {&AudioEffectX::hasVu, 4},                {&AudioEffectX::canMono, 8},
+        {&AudioEffectX::isSynth, 256}, {&AudioEffectX::canProcessReplacing, 16}, {&AudioEffectX::programsAreChunks, 32},
+        {&AudioEffectX::noTail, 512},  {&AudioEffectX::canDoubleReplacing, 4096}};
+    for (const auto& [set, bit] : setters) {
+        const VstInt32 before = effect.Flags();
+        (effect.*set)(true);
+        EXPECT_EQ(effect.Flags(), before | bit) << bit;
+        (effect.*set)(false);
+        EXPECT_EQ(effect.Flags(), before & ~bit) << bit;
+    }
+    ProbeEditor editor(&effect);
+    effect.setEditor(&editor);
+    EXPECT_EQ(effect.Flags(), effFlagsHasEditor);
+    effect.setEditor(nullptr);  // taken back before the effect could delete it
+    EXPECT_EQ(effect.Flags(), 0);
 }
 
-TEST_F(TextFormat, FloatsOutOfRangeSayHugeAndKeepTheLowestDigits) {
-    EXPECT_EQ(Float(100000000.0f), "Huge!");
-    EXPECT_EQ(Float(-10000000.0f), "Huge!");
-    EXPECT_EQ(Float(std::numeric_limits<float>::infinity()), "Huge!");
-    EXPECT_EQ(Float(std::numeric_limits<float>::quiet_NaN()), "NaN");
-    EXPECT_EQ(Float(12345678.0f), "2345678.");
-    EXPECT_EQ(Float(-9999999.0f), "-999999.");
+TEST(AudioEffectDispatcher, EditorOpcodesReachTheEditor) {
+    BareEffect effect;
+    AEffect* record = effect.getAeffect();
+    auto* editor = new ProbeEditor(&effect);
+    effect.setEditor(editor);
+    EXPECT_EQ(std::tuple(Dispatch(record, effEditMouse, 30, 12), Dispatch(record, effEditKey, 0, 65),
+                         Dispatch(record, effSetEditKnobMode, 0, 2)),
+              std::tuple(42, 65, 1));
+    // The key record: character from index, then the low bytes of value and of the modifier.
+    EXPECT_EQ(Dispatch(record, effEditKeyDown, 'a', 0x1A5, nullptr, 3.0f), 1);
+    const VstKeyCode& key = editor->lastKey;
+    EXPECT_EQ(std::tuple(key.character, key.virt, key.modifier), std::tuple('a', 0xA5, 3));
+    EXPECT_EQ(Dispatch(record, effEditKeyUp, 'b', 2, nullptr, 1.0e10f), 0);
+    EXPECT_EQ(editor->lastKey.modifier, 0);  // a modifier no byte can hold is dropped
 }
 
-TEST_F(TextFormat, MaxLenCutsTheTextAndEndsItThere) {
-    EXPECT_EQ(Float(1.5f, 3), "1.5");
+TEST(AudioEffectDispatcher, EveryOpcodeWithoutAnOverrideAnswersTheNeutralDefault) {
+    BareEffect effect;
+    AEffect* record = effect.getAeffect();
+    void* buffer[64] = {};
+    const std::map<VstInt32, VstIntPtr> nonZero = {
+        {effCanBeAutomated, 1},        {effGetNumProgramCategories, 1}, {effConnectInput, 1},
+        {effConnectOutput, 1},         {effSetBlockSizeAndSampleRate, 1}, {effKeysRequired, 1},
+        {effGetVstVersion, 2400},      {effGetCurrentMidiProgram, -1},   {effIdentify, 0x4E764566}};
+    for (VstInt32 opcode = effSetProgram; opcode <= 90; ++opcode) {
+        const auto answer = nonZero.find(opcode);
+        EXPECT_EQ(Dispatch(record, opcode, 0, 0, buffer), answer == nonZero.end() ? 0 : answer->second) << opcode;
+    }
+    EXPECT_EQ(Dispatch(record, effSetTotalSampleToProcess, 0, 777), 777);
+    VstSpeakerArrangement arrangement{}, *in = &arrangement, *out = &arrangement;
+    EXPECT_EQ(Dispatch(record, effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), &out), 0);
+    EXPECT_TRUE(in == nullptr && out == nullptr);
+    effect.isSynth(true);
+    EXPECT_EQ(Dispatch(record, effGetPlugCategory), 2);
+}
+
+int gObject;
+char gText[64] = "text";
+VstFileSelect gSelect;
+VstEvents gEvents;
+
+struct Wrapper {
+    VstIntPtr (*call)(AudioEffectX&);
+    VstInt32 opcode, index;
+    VstIntPtr value;
+    void* ptr;
+    float opt;
+    VstIntPtr answered, alone;  // the result with the host's answer, and without a host callback
+    VstIntPtr hostAnswer = 7;
+};
+#define WRAP(expression) [](AudioEffectX& e) { return (VstIntPtr)(expression); }
+const Wrapper kWrappers[] = {
+    {WRAP((e.setParameterAutomated(2, 0.5f), 0)), audioMasterAutomate, 2, 0, nullptr, 0.5f, 0, 0},
+    {WRAP(e.getMasterVersion()), audioMasterVersion, 0, 0, nullptr, 0.0f, 7, 1},
+    {WRAP(e.getCurrentUniqueId()), audioMasterCurrentId, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP((e.masterIdle(), 0)), audioMasterIdle, 0, 0, nullptr, 0.0f, 0, 0},
+    {WRAP(e.isInputConnected(1)), audioMasterPinConnected, 1, 0, nullptr, 0.0f, 0, 1},
+    {WRAP(e.isOutputConnected(1)), audioMasterPinConnected, 1, 1, nullptr, 0.0f, 0, 1},
+    {WRAP((e.wantEvents(1), 0)), audioMasterWantMidi, 0, 1, nullptr, 0.0f, 0, 0},
+    {WRAP(e.getTimeInfo(0x2200)), audioMasterGetTime, 0, 0x2200, nullptr, 0.0f, 7, 0},
+    {WRAP(e.sendVstEventsToHost(&gEvents)), audioMasterProcessEvents, 0, 0, &gEvents, 0.0f, 0, 0},
+    {WRAP(e.tempoAt(4410)), audioMasterTempoAt, 0, 4410, nullptr, 0.0f, 7, 0},
+    {WRAP(e.getNumAutomatableParameters()), audioMasterGetNumAutomatableParameters, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP(e.getParameterQuantization()), audioMasterGetParameterQuantization, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP(e.ioChanged()), audioMasterIOChanged, 0, 0, nullptr, 0.0f, 1, 0},
+    {WRAP(e.needIdle()), audioMasterNeedIdle, 0, 0, nullptr, 0.0f, 1, 0},
+    {WRAP(e.sizeWindow(640, 480)), audioMasterSizeWindow, 640, 480, nullptr, 0.0f, 1, 0},
+    {WRAP(e.updateBlockSize()), audioMasterGetBlockSize, 0, 0, nullptr, 0.0f, 7, 1024},
+    {WRAP(e.getInputLatency()), audioMasterGetInputLatency, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP(e.getOutputLatency()), audioMasterGetOutputLatency, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP(e.getPreviousPlug(1)), audioMasterGetPreviousPlug, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP(e.getNextPlug(1)), audioMasterGetNextPlug, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP(e.willProcessReplacing()), audioMasterWillReplaceOrAccumulate, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP(e.getCurrentProcessLevel()), audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP(e.getAutomationState()), audioMasterGetAutomationState, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP(e.offlineStart((VstAudioFile*)&gObject, 3, 2)), audioMasterOfflineStart, 2, 3, &gObject, 0.0f, 1, 0},
+    {WRAP(e.offlineRead((VstOfflineTask*)&gObject, 4, true)), audioMasterOfflineRead, 1, 4, &gObject, 0.0f, 1, 0},
+    {WRAP(e.offlineWrite((VstOfflineTask*)&gObject, 4)), audioMasterOfflineWrite, 0, 4, &gObject, 0.0f, 1, 0},
+    {WRAP(e.offlineGetCurrentPass()), audioMasterOfflineGetCurrentPass, 0, 0, nullptr, 0.0f, 1, 0},
+    {WRAP(e.offlineGetCurrentMetaPass()), audioMasterOfflineGetCurrentMetaPass, 0, 0, nullptr, 0.0f, 1, 0},
+    {WRAP((e.setOutputSamplerate(96000.0f), 0)), audioMasterSetOutputSampleRate, 0, 0, nullptr, 96000.0f, 0, 0},
+    {WRAP(e.getOutputSpeakerArrangement()), audioMasterGetOutputSpeakerArrangement, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP(e.getHostVendorString(gText)), audioMasterGetVendorString, 0, 0, gText, 0.0f, 1, 0},
+    {WRAP(e.getHostProductString(gText)), audioMasterGetProductString, 0, 0, gText, 0.0f, 1, 0},
+    {WRAP(e.getHostVendorVersion()), audioMasterGetVendorVersion, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP(e.hostVendorSpecific(7, 8, &gObject, 0.5f)), audioMasterVendorSpecific, 7, 8, &gObject, 0.5f, 7, 0},
+    {WRAP(e.canHostDo(gText)), audioMasterCanDo, 0, 0, gText, 0.0f, 1, 0},
+    {WRAP(e.getHostLanguage()), audioMasterGetLanguage, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP(e.openWindow(&gObject)), audioMasterOpenWindow, 0, 0, &gObject, 0.0f, 7, 0},
+    {WRAP(e.closeWindow(&gObject)), audioMasterCloseWindow, 0, 0, &gObject, 0.0f, 1, 0},
+    {WRAP(e.getDirectory()), audioMasterGetDirectory, 0, 0, nullptr, 0.0f, 7, 0},
+    {WRAP(e.updateDisplay()), audioMasterUpdateDisplay, 0, 0, nullptr, 0.0f, 1, 0},
+    {WRAP(e.beginEdit(17)), audioMasterBeginEdit, 17, 0, nullptr, 0.0f, 1, 0},
+    {WRAP(e.endEdit(17)), audioMasterEndEdit, 17, 0, nullptr, 0.0f, 1, 0},
+    {WRAP(e.openFileSelector(&gSelect)), audioMasterOpenFileSelector, 0, 0, &gSelect, 0.0f, 1, 0},
+    {WRAP(e.closeFileSelector(&gSelect)), audioMasterCloseFileSelector, 0, 0, &gSelect, 0.0f, 1, 0},
+    {WRAP(e.getChunkFile(gText)), audioMasterGetChunkFile, 0, 0, gText, 0.0f, 1, 0},
+    {WRAP(e.getInputSpeakerArrangement()), audioMasterGetInputSpeakerArrangement, 0, 0, nullptr, 0.0f, 7, 0},
+    // Answers read in a particular way.
+    {WRAP(e.getMasterVersion()), audioMasterVersion, 0, 0, nullptr, 0.0f, 1, 1, 0},
+    {WRAP(e.isInputConnected(0)), audioMasterPinConnected, 0, 0, nullptr, 0.0f, 1, 1, 0},
+    {WRAP(e.sendVstEventsToHost(&gEvents)), audioMasterProcessEvents, 0, 0, &gEvents, 0.0f, 1, 0, 1},  // 1 only
+    {WRAP(e.updateBlockSize()), audioMasterGetBlockSize, 0, 0, nullptr, 0.0f, 7, 1024, -1},  // kept
+    {WRAP(e.updateSampleRate()), audioMasterGetSampleRate, 0, 0, nullptr, 0.0f, 96000, 44100, 96000},
+    {WRAP(e.updateSampleRate()), audioMasterGetSampleRate, 0, 0, nullptr, 0.0f, 96000, 44100, 0},  // kept
+    {WRAP(e.updateSampleRate()), audioMasterGetSampleRate, 0, 0, nullptr, 0.0f, 96000, 44100, -48000},
+};
+#undef WRAP
+
+TEST(HostCallbacks, EachSendsItsOpcodeAndArgumentsAndEachTakesAMissingHost) {
+    TestHost host;
+    BareEffect effect(TestHost::Callback), alone;
+    for (const Wrapper& w : kWrappers) {
+        host.calls.clear();
+        host.answers[w.opcode] = w.hostAnswer;
+        EXPECT_EQ(w.call(effect), w.answered) << w.opcode;
+        EXPECT_EQ(w.call(alone), w.alone) << w.opcode;
+        EXPECT_EQ(host.calls, std::vector{HostCall(effect.getAeffect(), w.opcode, w.index, w.value, w.ptr, w.opt)});
+    }
+    // Resume asks for events when the effect takes MIDI: a synth always does.
+    host.calls.clear();
+    effect.resume();
+    effect.isSynth(true);
+    effect.resume();
+    EXPECT_EQ(host.calls, std::vector{HostCall(effect.getAeffect(), audioMasterWantMidi, 0, 1, nullptr, 0.0f)});
+    // Automation stores the value before it tells the host.
+    struct Recorder : BareEffect {
+        using BareEffect::BareEffect;
+        void setParameter(VstInt32, float) override { callsBefore = TestHost::current->calls.size(); }
+        size_t callsBefore = 99;
+    } recorder(TestHost::Callback);
+    host.calls.clear();
+    recorder.setParameterAutomated(1, 0.5f);
+    EXPECT_EQ(std::pair(recorder.callsBefore, host.calls.size()), std::pair(size_t{0}, size_t{1}));
+}
+
+TEST(SpeakerArrangement, AllocateCopyAndMatch) {
+    BareEffect effect;
+    VstSpeakerArrangement* source = nullptr;
+    ASSERT_TRUE(effect.allocateArrangement(&source, 3));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(source->speakers);
+    EXPECT_TRUE(source->type == 0 && source->numChannels == 3);
+    EXPECT_TRUE(std::all_of(bytes, bytes + 3 * sizeof(VstSpeakerProperties), [](unsigned char b) { return b == 0; }));
+    // A second allocation frees the first block (the sanitizer run would report a leak).
+    ASSERT_TRUE(effect.allocateArrangement(&source, 2));
+    EXPECT_FALSE(effect.allocateArrangement(&source, -1));
+    source->type = kSpeakerArrStereo;
+    source->speakers[1] = {0.5f, -0.25f, 2.0f, 0.0f, {}, 2, {}};
+    std::memset(source->speakers[1].name, 'N', sizeof(source->speakers[1].name));  // no zero anywhere
+    std::strcpy(source->speakers[0].name, "Left");
+
+    VstSpeakerArrangement* copy = nullptr;
+    ASSERT_TRUE(effect.allocateArrangement(&copy, 5));
+    ASSERT_TRUE(effect.matchArrangement(&copy, source));
+    EXPECT_EQ(std::tuple(copy->type, copy->numChannels), std::tuple(kSpeakerArrStereo, 2));
+    EXPECT_STREQ(copy->speakers[0].name, "Left");
+    const VstSpeakerProperties& right = copy->speakers[1];
+    EXPECT_TRUE(right.azimuth == 0.5f && right.elevation == -0.25f && right.radius == 2.0f && right.type == 2);
+    EXPECT_EQ(std::strlen(right.name), 63u);  // the name is held to 63 characters and its zero
+    EXPECT_FALSE(effect.matchArrangement(&copy, copy));  // would free its own source
+    EXPECT_EQ(copy->numChannels, 2);
+    EXPECT_TRUE(effect.deallocateArrangement(&copy) && effect.deallocateArrangement(&source));
+    EXPECT_TRUE(copy == nullptr && source == nullptr);
+}
+
+TEST(TextFormat, FloatsIntegersDecibelsHertzAndMilliseconds) {
+    BareEffect effect;
+    char text[32] = {};
+    // Each formatter writes into a buffer of 'x', so a missing zero or a write past maxLen shows.
+    using Format = void (AudioEffect::*)(float, char*, VstInt32);
+    auto run = [&](Format format, float value, VstInt32 maxLen = 8) {
+        std::memset(text, 'x', sizeof(text) - 1);
+        (effect.*format)(value, text, maxLen);
+        return std::string(text);
+    };
+    const Format f = &AudioEffect::float2string, dB = &AudioEffect::dB2string, hz = &AudioEffect::Hz2string;
+    const std::tuple<Format, float, const char*> cases[] = {
+        {f, 1.5f, "1.500000"},        {f, -2.25f, "-2.25000"},      {f, 0.0f, "0.000000"},
+        {f, 123.456f, "123.4560"},    {f, -0.5f, "-0.50000"},       {f, 0.7f, "0.700000"},  // rounded
+        {f, 0.9999999f, "1.000000"},  {f, -9.999999f, "-10.0000"},  {f, 1234567.0f, "1234567."},
+        {f, 12345678.0f, "2345678."}, {f, -9999999.0f, "-999999."}, {f, 100000000.0f, "Huge!"},
+        {f, -10000000.0f, "Huge!"},   {f, kInf, "Huge!"},           {f, kNaN, "NaN"},
+        {dB, 0.0f, "-oo"},            {dB, -1.0f, "-oo"},           {dB, 1.0f, "0.000000"},
+        {dB, 10.0f, "20.00000"},      {hz, 441.0f, "100.0000"},     {hz, 0.0f, "0.000000"},
+        {&AudioEffect::ms2string, 4410.0f, "100.0000"}};
+    for (const auto& [format, value, expected] : cases) EXPECT_EQ(run(format, value), expected) << value;
+    EXPECT_EQ(run(f, 1.5f, 3), "1.5");
     EXPECT_EQ(text[4], 'x');  // nothing written past the zero at maxLen
-    Fill();
-    effect.float2string(1.5f, nullptr, 8);
-    effect.float2string(1.5f, text, -1);
-    EXPECT_EQ(text[0], 'x');
-}
-
-TEST_F(TextFormat, IntegersDropLeadingZerosAndZeroIsEmpty) {
-    EXPECT_EQ(Int(0), "");
-    EXPECT_EQ(Int(7), "7");
-    EXPECT_EQ(Int(-42), "-42");
-    EXPECT_EQ(Int(1000), "1000");
-    EXPECT_EQ(Int(99999999), "99999999");
-    EXPECT_EQ(Int(100000000), "Huge!");
-    EXPECT_EQ(Int(std::numeric_limits<VstInt32>::min()), "Huge!");
-}
-
-TEST_F(TextFormat, DecibelsHertzAndMillisecondsGoThroughTheFloatFormat) {
-    Fill();
-    effect.dB2string(0.0f, text, 8);
-    EXPECT_STREQ(text, "-oo");
-    effect.dB2string(-1.0f, text, 8);
-    EXPECT_STREQ(text, "-oo");
-    effect.dB2string(1.0f, text, 8);
-    EXPECT_STREQ(text, "0.000000");
-    effect.dB2string(10.0f, text, 8);
-    EXPECT_STREQ(text, "20.00000");
-
-    effect.Hz2string(0.0f, text, 8);
-    EXPECT_STREQ(text, "0.000000");
-    effect.Hz2string(441.0f, text, 8);
-    EXPECT_STREQ(text, "100.0000");
-    effect.ms2string(4410.0f, text, 8);
-    EXPECT_STREQ(text, "100.0000");
+    EXPECT_EQ(run(f, 1.5f, -1), std::string(31, 'x'));
+    const std::pair<VstInt32, const char*> ints[] = {{0, ""},           {7, "7"},         {-42, "-42"},
+                                                     {1000, "1000"},    {99999999, "99999999"},
+                                                     {100000000, "Huge!"}, {INT32_MIN, "Huge!"}};
+    for (const auto& [value, expected] : ints) {
+        effect.int2string(value, text, 8);
+        EXPECT_STREQ(text, expected) << value;
+    }
 }
 
 }  // namespace
