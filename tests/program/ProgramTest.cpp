@@ -11,53 +11,33 @@
 
 namespace {
 
-constexpr int kPersonFloats = kNumPeople * kFloatsPerPerson;
-
-float Draw() { return static_cast<float>(std::rand() & 0x7FFF) * 3.0517578e-5f; }
-
 int PersonIndex(int person, int field) { return kNumGlobals + kFloatsPerPerson * person + field; }
 
-TEST(ProgramDefaults, GlobalValuesAndName) {
-    Program program;
-    const float expected[kNumGlobals] = {0.5f, 0.0f, 0.5f, 0.5f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f,
-                                         0.0f, 0.0f, 0.0f, 0.0f, 0.5f, 0.0f, 0.0f, 0.0f};
-    for (int i = 0; i < kNumGlobals; ++i) EXPECT_EQ(program.Load(i), expected[i]) << i;
-    EXPECT_STREQ(program.name, "Init");
-    for (int i = 5; i < kProgramNameSize; ++i) EXPECT_EQ(program.name[i], '\0') << i;
-}
+const std::string kInitField = std::string("Init") + std::string(24, '\0');  // the whole 28-byte field
 
-TEST(ProgramDefaults, PeopleDrawSevenRandomValuesEachInOrder) {
+TEST(ProgramDefaults, GlobalsNameAndPeopleDrawnInOrderAndProgramByProgram) {
     std::srand(1234);
-    Program program;
-    std::srand(1234);
-    for (int p = 0; p < kNumPeople; ++p) {
-        for (int field = 0; field < 7; ++field) {
-            const float value = Draw();
-            ASSERT_EQ(program.Load(PersonIndex(p, field)), value) << p << "/" << field;
-            ASSERT_GE(value, 0.0f);
-            ASSERT_LT(value, 1.0f);
-        }
-        EXPECT_EQ(program.people[p].parGain, 0.5f);
-        EXPECT_EQ(program.people[p].par00, 0.0f);
-        EXPECT_EQ(program.people[p].par01, 0.0f);
-        EXPECT_EQ(program.people[p].par02, 0.0f);
-        EXPECT_EQ(program.people[p].par03, 0.0f);
-    }
-}
-
-TEST(ProgramDefaults, TheBankDrawsProgramByProgram) {
-    std::srand(77);
     auto bank = std::make_unique<ProgramData>();
-    std::srand(77);
-    auto first = std::make_unique<Program>();
-    auto second = std::make_unique<Program>();
-    EXPECT_EQ(std::memcmp(&bank->programs[0], first.get(), sizeof(Program)), 0);
-    EXPECT_EQ(std::memcmp(&bank->programs[1], second.get(), sizeof(Program)), 0);
+    std::srand(1234);
+    const float globals[kNumGlobals] = {0.5f, 0.0f, 0.5f, 0.5f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f,
+                                        0.0f, 0.0f, 0.0f, 0.0f, 0.5f, 0.0f, 0.0f, 0.0f};
+    for (const Program& program : {bank->programs[0], bank->programs[1]}) {
+        for (int i = 0; i < kNumGlobals; ++i) EXPECT_EQ(program.Load(i), globals[i]) << i;
+        // Per person: seven values drawn in field order, then gain 0.5 and four zeros.
+        for (int p = 0; p < kNumPeople; ++p)
+            for (int field = 0; field < 12; ++field)
+                ASSERT_EQ(program.Load(PersonIndex(p, field)),
+                          field < 7 ? static_cast<float>(std::rand() & 0x7FFF) / 32768.0f : field == 7 ? 0.5f : 0.0f)
+                    << p << "/" << field;
+        EXPECT_EQ(std::string(program.name, sizeof(program.name)), kInitField);
+    }
     EXPECT_EQ(bank->programFlags, 0);
-    EXPECT_NE(std::memcmp(&bank->programs[0], &bank->programs[1], sizeof(Program)), 0);
+    Program200 old;
+    for (float value : old.values) ASSERT_EQ(value, 0.0f);
+    EXPECT_STREQ(old.name, "Init");
 }
 
-TEST(ProgramFloats, IndexIsThePositionInTheRecord) {
+TEST(ProgramFloats, IndexIsThePositionInTheRecordAndNamesAreCut) {
     Program program;
     program.Store(0, 0.25f);
     program.Store(PersonIndex(3, 6), 0.75f);
@@ -65,102 +45,50 @@ TEST(ProgramFloats, IndexIsThePositionInTheRecord) {
     EXPECT_EQ(program.parPopulation, 0.25f);
     EXPECT_EQ(program.people[3].parPan, 0.75f);
     EXPECT_EQ(program.people[59].par03, 0.125f);
-    EXPECT_EQ(program.Load(PersonIndex(3, 6)), 0.75f);
-}
-
-TEST(ProgramName, SetNameCutsToTwentySevenCharacters) {
-    Program program;
-    program.SetName("Stadium");
-    EXPECT_STREQ(program.name, "Stadium");
     const std::string longName = "A very long crowd program name indeed";
     program.SetName(longName.c_str());
-    EXPECT_EQ(std::string(program.name), longName.substr(0, 27));
-    EXPECT_EQ(program.name[27], '\0');
     program.SetName(nullptr);
     EXPECT_EQ(std::string(program.name), longName.substr(0, 27));
     program.SetName("");
     EXPECT_STREQ(program.name, "");
 }
 
-class ProgramUpgrade : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (int i = 0; i < 16 + kPersonFloats; ++i) old.values[i] = 0.001f * static_cast<float>(i);
-        old.values[0] = 30.0f;
-        old.values[1] = 15.0f;
-        std::strcpy(old.name, "Old Choir");
-        // Values the old record cannot carry, to see that they survive.
-        program.Store(15, 0.15f);
-        program.Store(16, 0.16f);
-        for (int p = 0; p < kNumPeople; ++p)
-            for (int field = 8; field < 12; ++field) program.Store(PersonIndex(p, field), 0.01f * field);
-    }
-
+TEST(ProgramUpgrade, RescalesMovesKeepsWhatTheOldRecordLacksAndMendsWhatItCannotTake) {
     Program200 old;
-    Program program;
-};
-
-TEST_F(ProgramUpgrade, PopulationAndSelectionAreRescaled) {
+    for (int i = 0; i < 16 + kNumPeople * kFloatsPerPerson; ++i) old.values[i] = 0.001f * static_cast<float>(i);
+    old.values[0] = 30.0f;
+    old.values[1] = 15.0f;
+    std::strcpy(old.name, "Old Choir");
+    Program program;  // with values the old record cannot carry, to see that they survive
+    for (int i : {12, 13, 15, 16}) program.Store(i, 0.9f);
+    for (int p = 0; p < kNumPeople; ++p)
+        for (int field = 8; field < 12; ++field) program.Store(PersonIndex(p, field), 0.01f * field);
     program.Upgrade(&old);
-    EXPECT_EQ(program.parPopulation, 0.5f);
-    EXPECT_EQ(program.parPersonSelected, 0.5f);
-}
-
-TEST_F(ProgramUpgrade, GlobalsMoveAndTheNewOnesGetDefaults) {
-    program.Store(12, 0.9f);
-    program.Store(13, 0.9f);
-    program.Upgrade(&old);
-    for (int i = 2; i <= 11; ++i) EXPECT_EQ(program.Load(i), old.values[i]) << i;
-    EXPECT_EQ(program.Load(14), old.values[14]);
-    EXPECT_EQ(program.parAllpassSpread, 0.0f);
-    EXPECT_EQ(program.parPitchAll, 0.5f);
-    EXPECT_EQ(program.Load(15), 0.15f);
-    EXPECT_EQ(program.Load(16), 0.16f);
-}
-
-TEST_F(ProgramUpgrade, PeopleMoveByOneFloatAndKeepTheirSpareFields) {
-    program.Upgrade(&old);
-    for (int p = 0; p < kNumPeople; ++p) {
-        for (int field = 0; field < 8; ++field)
-            ASSERT_EQ(program.Load(PersonIndex(p, field)), old.values[16 + 12 * p + field]) << p << "/" << field;
-        for (int field = 8; field < 12; ++field)
-            ASSERT_EQ(program.Load(PersonIndex(p, field)), 0.01f * field) << p << "/" << field;
-    }
-}
-
-TEST_F(ProgramUpgrade, NamesAreCopiedOrBecomeInit) {
-    program.Upgrade(&old);
+    EXPECT_EQ(program.parPopulation, 0.5f);      // 30 people of 60
+    EXPECT_EQ(program.parPersonSelected, 0.5f);  // person 15 of 30
+    // 12 and 13 are new (defaults), 15 and 16 never came from the old record.
+    for (int i = 2; i < kNumGlobals; ++i)
+        EXPECT_EQ(program.Load(i), i == 12 ? 0.0f : i == 13 ? 0.5f : i >= 15 ? 0.9f : old.values[i]) << i;
+    for (int p = 0; p < kNumPeople; ++p)
+        for (int field = 0; field < 12; ++field)
+            ASSERT_EQ(program.Load(PersonIndex(p, field)), field < 8 ? old.values[16 + 12 * p + field] : 0.01f * field)
+                << p << "/" << field;
     EXPECT_STREQ(program.name, "Old Choir");
 
+    // Names and populations that cannot be taken as they are.
     std::memset(old.name, 0, sizeof(old.name));
-    program.SetName("Something");
+    program.SetName("Something longer");
     program.Upgrade(&old);
-    EXPECT_STREQ(program.name, "Init");
-    for (int i = 5; i < kProgramNameSize; ++i) EXPECT_EQ(program.name[i], '\0') << i;
-
+    EXPECT_EQ(std::string(program.name, sizeof(program.name)), kInitField);
     std::memset(old.name, 'Z', sizeof(old.name));  // no zero inside the field
+    old.values[0] = 0.0f;                          // no people: the selection falls to the first person
     program.Upgrade(&old);
     EXPECT_EQ(std::string(program.name), std::string(27, 'Z'));
-}
-
-TEST_F(ProgramUpgrade, NoOldPopulationMeansTheFirstPerson) {
-    old.values[0] = 0.0f;
-    old.values[1] = 12.0f;
-    program.Upgrade(&old);
     EXPECT_EQ(program.parPopulation, 0.0f);
     EXPECT_EQ(program.parPersonSelected, 0.0f);
-}
-
-TEST_F(ProgramUpgrade, ANullRecordChangesNothing) {
     const auto before = std::make_unique<Program>(program);
     program.Upgrade(nullptr);
     EXPECT_EQ(std::memcmp(before.get(), &program, sizeof(Program)), 0);
-}
-
-TEST(Program200Defaults, ZeroValuesAndInit) {
-    Program200 old;
-    for (float value : old.values) ASSERT_EQ(value, 0.0f);
-    EXPECT_STREQ(old.name, "Init");
 }
 
 }  // namespace
