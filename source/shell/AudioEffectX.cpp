@@ -104,9 +104,9 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             VstKeyCode keyCode{};
             keyCode.character = index;
             keyCode.virt = static_cast<uint8_t>(value & 0xFF);
-            // Out-of-range modifiers would make the conversion undefined; only the low byte counts.
-            const float modifier = (opt >= 0.0f && opt < 256.0f) ? opt : 0.0f;
-            keyCode.modifier = static_cast<uint8_t>(static_cast<int>(modifier) & 0xFF);
+            // Only the low byte counts; a value no int holds (or NaN) would make the conversion undefined.
+            const bool fits = opt > -2147483648.0f && opt < 2147483648.0f;
+            keyCode.modifier = static_cast<uint8_t>((fits ? static_cast<int>(opt) : 0) & 0xFF);
             const bool used = opcode == effEditKeyDown ? editor->onKeyDown(keyCode) : editor->onKeyUp(keyCode);
             return used ? 1 : 0;
         }
