@@ -313,7 +313,9 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
     CrowdScratch& scratch = engine.crowdScratch;
     PersonStates& ps = engine.person;
     const int channels = run.numOutputs;
-    const int population = engine.iPopulation;
+    // Derivation keeps these in range; the clamps only keep a stray value inside the lanes.
+    const int population = engine.iPopulation < 0 ? 0 : (engine.iPopulation > kPersonLanes ? kPersonLanes
+                                                                                           : engine.iPopulation);
     const bool solo = engine.iSolo != 0;
     const int selected = engine.iSelected;
     const bool diffuse = engine.fAllpassSpread > 0.0f;
@@ -323,8 +325,9 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
 
     // Only the vectors that hold a heard person are tapped: with solo, the selected one's.
     const int groupsStepped = (population + V::W - 1) / V::W;
-    const int firstTapped = solo ? selected / V::W : 0;
-    const int groupsTapped = solo ? 1 : groupsStepped;
+    const bool selectedHeard = selected >= 0 && selected < population;
+    const int firstTapped = solo && selectedHeard ? selected / V::W : 0;
+    const int groupsTapped = solo ? (selectedHeard ? 1 : 0) : groupsStepped;
 
     for (int done = 0; done < run.frames; done += kCrowdBatchFrames) {
         const int frames = run.frames - done < kCrowdBatchFrames ? run.frames - done : kCrowdBatchFrames;

@@ -43,6 +43,7 @@ struct Step {
     int frames;
     std::vector<Change> changes = {};
     int program = -1;
+    void (*poke)(MurmurhallPlug&) = nullptr;  // a direct change of engine state, for states no parameter makes
 };
 
 struct RenderSetup {
@@ -88,6 +89,7 @@ void ChangeProgram(MurmurhallPlug& e, int program, float rate) {
 void Apply(MurmurhallPlug& e, const Step& step, float rate) {
     if (step.program >= 0) ChangeProgram(e, step.program, rate);
     for (const Change& change : step.changes) e.setParameter(change.index, change.value);
+    if (step.poke != nullptr) step.poke(e);
 }
 
 template <class T>
@@ -336,6 +338,23 @@ TEST_P(KernelEquivalence, OneHeardPersonIsBitExact) {
     At(steps, 11000, {{PersonParam(18, kSlotDelayTime), 0.25f}});
     At(steps, 16000, {{kParSolo, 0.0f}, {kParPopulation, PopulationOf(1)}, {kParSpread, 0.8f}});
     Check({.exactFrom = 5100}, steps, 20, 30000);
+}
+
+// A selected person outside the population (no parameter can make one) means nobody is summed:
+// the output is the dry signal alone, exactly, even right after a larger crowd.
+TEST_P(KernelEquivalence, StraySelectionHearsNobody) {
+    std::vector<Step> steps = Blocks({512, 77}, 16000);
+    At(steps, 0, {{kParPopulation, PopulationOf(59)}, {kParWet, 0.5f}, {kParDry, 0.6f}});
+    // After the fade and the derivation at the first block start that follows it.
+    long at = 0;
+    size_t k = 0;
+    for (; at < 11000; ++k) at += steps[k].frames;
+    steps[k].poke = [](MurmurhallPlug& e) {
+        e.iPopulation = 20;
+        e.iSolo = 1;
+        e.iSelected = 50;
+    };
+    Check({.exactFrom = at}, steps, 1, 16000);
 }
 
 std::vector<CrowdKernelEntry> Kernels() {
