@@ -82,11 +82,15 @@ struct V {
     static __m128 Entry(const char* line, uint32_t offset) {
         return _mm_loadu_ps(reinterpret_cast<const float*>(line + offset));
     }
+    // Two 256-bit halves, then one 512-bit insert: cheaper than three 128-bit inserts into 512 bits.
+    static __m256 Half(const char* line, uint32_t low, uint32_t high) {
+        return _mm256_insertf128_ps(_mm256_castps128_ps256(Entry(line, low)), Entry(line, high), 1);
+    }
     static F Gather4(const char* line, const uint32_t* o, int k) {
-        F v = _mm512_castps128_ps512(Entry(line, o[k]));
-        v = _mm512_insertf32x4(v, Entry(line, o[4 + k]), 1);
-        v = _mm512_insertf32x4(v, Entry(line, o[8 + k]), 2);
-        return _mm512_insertf32x4(v, Entry(line, o[12 + k]), 3);
+        const __m256 low = Half(line, o[k], o[4 + k]);
+        const __m256 high = Half(line, o[8 + k], o[12 + k]);
+        return _mm512_castpd_ps(
+            _mm512_insertf64x4(_mm512_castps_pd(_mm512_castps256_ps512(low)), _mm256_castps_pd(high), 1));
     }
     static void Taps(const char* line, const uint32_t* o, F& a0, F& b0, F& a1, F& b1) {
         const F r0 = Gather4(line, o, 0);
