@@ -22,7 +22,7 @@ using CrowdKernelFn = void (*)(MurmurhallPlug& engine, const CrowdRun& run);
 
 // The vector kernels first step every person through a batch of frames, then tap the lines frame
 // by frame; this is what the first pass leaves for the second, per frame and person lane.
-constexpr int kCrowdBatchFrames = 32;
+constexpr int kCrowdBatchFrames = 128;
 constexpr int kCrowdLanes = 64;
 struct CrowdScratch {
     alignas(64) int32_t readPos[kCrowdBatchFrames][kCrowdLanes];
