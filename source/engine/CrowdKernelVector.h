@@ -75,6 +75,12 @@ float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int f
     F frac = V::Load(ps.fDelayFrac + first);
     I readPos = V::Loadi(ps.iReadPos + first);
     F largest = one;
+    if constexpr (!kFading) {
+        // Nobody fades: the gains hold for the whole batch, in row 0.
+        const F g = V::Mul(gain, fade);
+        V::Store(scratch.gain[0][0] + first, V::Mul(g, pan0));
+        V::Store(scratch.gain[1][0] + first, V::Mul(g, pan1));
+    }
 
     for (int s = 0; s < frames; ++s) {
         delaySin = V::Sub(delaySin, V::Mul(delayCoef, delayCos));
@@ -97,10 +103,10 @@ float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int f
         V::Store(scratch.shiftSin[s] + first, shiftSin);
         V::Store(scratch.shiftCos[s] + first, shiftCos);
 
-        const F g = V::Mul(gain, fade);  // taken before this frame's fade step
-        V::Store(scratch.gain[0][s] + first, V::Mul(g, pan0));
-        V::Store(scratch.gain[1][s] + first, V::Mul(g, pan1));
         if constexpr (kFading) {
+            const F g = V::Mul(gain, fade);  // taken before this frame's fade step
+            V::Store(scratch.gain[0][s] + first, V::Mul(g, pan0));
+            V::Store(scratch.gain[1][s] + first, V::Mul(g, pan1));
             const M moving = V::And(heard, V::Neq(fadeInc, zero));
             fade = V::Select(moving, V::Add(fade, fadeInc), fade);
             const M bottom = V::And(moving, V::Lt(fade, zero));
@@ -275,9 +281,11 @@ inline void WriteLinesBatch(MurmurhallPlug& engine, CrowdScratch& scratch, int c
     bank.Run(scratch.wet[0], scratch.wet[channels == 2 ? 1 : 0], frames, writePos);
 }
 
-// Step 4 for one frame: per channel, the sum of every heard person's shifted, panned read.
+// Step 4 for one frame: per channel, the sum of every heard person's shifted, panned read, with the
+// gains of row gainRow (the frame's own, or the batch's when nobody fades).
 template <int kChannels>
-inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s, int firstGroup, int groups) {
+inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s, int gainRow, int firstGroup,
+                     int groups) {
     using F = typename V::F;
     const char* line0 = reinterpret_cast<const char*>(engine.fLine[0]);
     const char* line1 = reinterpret_cast<const char*>(engine.fLine[kChannels - 1]);
@@ -295,14 +303,14 @@ inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s,
             const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
             const F y0 = V::Add(V::Mul(cs, b0), V::Mul(sn, a0));
             const F y = V::Add(y1, V::Mul(frac, V::Sub(y0, y1)));
-            sum0 = V::Add(sum0, V::Mul(V::Load(scratch.gain[0][s] + first), y));
+            sum0 = V::Add(sum0, V::Mul(V::Load(scratch.gain[0][gainRow] + first), y));
         }
         if constexpr (kChannels == 2) {
             V::Taps(line1, offsets, a0, b0, a1, b1);
             const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
             const F y0 = V::Add(V::Mul(cs, b0), V::Mul(sn, a0));
             const F y = V::Add(y1, V::Mul(frac, V::Sub(y0, y1)));
-            sum1 = V::Add(sum1, V::Mul(V::Load(scratch.gain[1][s] + first), y));
+            sum1 = V::Add(sum1, V::Mul(V::Load(scratch.gain[1][gainRow] + first), y));
         }
     }
     scratch.wet[0][s] = V::Sum(sum0);
@@ -341,17 +349,24 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
             for (; s < frames; ++s) scratch.dry[c][s] = SafeInput(in[s]);
         }
 
-        // 2.
+        // 2. If anyone heard is fading, every vector keeps its gains per frame.
+        bool fading = false;
+        for (int k = 0; k < groupsStepped; ++k) {
+            const int first = k * V::W;
+            const typename V::M active = V::LanesBelow(first, population);
+            const typename V::M heard = solo ? V::And(active, V::LaneIs(first, selected)) : active;
+            fading |= V::Any(V::And(heard, V::Neq(V::Load(ps.fFadeInc + first), V::Set1(0.0f))));
+        }
         float largest = 1.0f;
         for (int k = 0; k < groupsStepped; ++k) {
             const int first = k * V::W;
             const typename V::M active = V::LanesBelow(first, population);
             const typename V::M heard = solo ? V::And(active, V::LaneIs(first, selected)) : active;
-            const bool fading = V::Any(V::And(heard, V::Neq(V::Load(ps.fFadeInc + first), V::Set1(0.0f))));
             const float d = fading ? StepPeople<true>(engine, scratch, first, frames, writePos, active, heard)
                                    : StepPeople<false>(engine, scratch, first, frames, writePos, active, heard);
             largest = d > largest ? d : largest;
         }
+        const int gainRow = fading ? 1 : 0;  // frame s uses gain row s * gainRow
 
         // 3 and 4. A read reaches back at most trunc(largest) + 1 entries from its frame's write
         // position; it can only meet a later frame's write when that wraps round the ring.
@@ -360,9 +375,9 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
         for (int s = 0; s < frames; ++s) {
             if (!linesFirst) WriteLinesFrame(engine, scratch, channels, diffuse, s, (writePos + s) & kLineMask);
             if (channels == 2)
-                TapFrame<2>(engine, scratch, s, firstTapped, groupsTapped);
+                TapFrame<2>(engine, scratch, s, s * gainRow, firstTapped, groupsTapped);
             else
-                TapFrame<1>(engine, scratch, s, firstTapped, groupsTapped);
+                TapFrame<1>(engine, scratch, s, s * gainRow, firstTapped, groupsTapped);
         }
 
         // 5.
