@@ -29,14 +29,15 @@ struct CrowdScratch {
     alignas(64) float frac[kCrowdBatchFrames][kCrowdLanes];
     alignas(64) float shiftSin[kCrowdBatchFrames][kCrowdLanes];
     alignas(64) float shiftCos[kCrowdBatchFrames][kCrowdLanes];
-    alignas(64) float gain[2][kCrowdBatchFrames][kCrowdLanes];  // fGain * fFade * fPan[c]; 0 if unheard
+    // fGain * fFade * fPan[c], 0 if unheard; only row 0 is used when nobody fades in the batch.
+    alignas(64) float gain[2][kCrowdBatchFrames][kCrowdLanes];
     alignas(64) float dry[2][kCrowdBatchFrames];                // the guarded input of each frame
     alignas(64) float wet[2][kCrowdBatchFrames];                // diffused input, then the people's sum
 };
 
-// Plain per-sample kernel, every CPU.
+// Audio: plain per-sample kernel, every CPU.
 void RenderCrowdScalar(MurmurhallPlug& engine, const CrowdRun& run);
-// Vector kernels; call one only when the CPU has its instructions (see SupportedCrowdKernels).
+// Audio: vector kernels; call one only when the CPU has its instructions (SupportedCrowdKernels).
 void RenderCrowdSse2(MurmurhallPlug& engine, const CrowdRun& run);
 void RenderCrowdAvx2(MurmurhallPlug& engine, const CrowdRun& run);
 void RenderCrowdAvx512(MurmurhallPlug& engine, const CrowdRun& run);
@@ -47,6 +48,7 @@ struct CrowdKernelEntry {
 };
 // Any thread: every kernel this CPU runs, slowest first; the last one is what SelectCrowdKernel picks.
 std::span<const CrowdKernelEntry> SupportedCrowdKernels();
-// The fastest kernel this CPU runs, chosen once.
+// Any thread: the fastest kernel this CPU runs, chosen once.
 CrowdKernelFn SelectCrowdKernel();
+// Any thread: "scalar", "sse2", "avx2", "avx512", or "unknown".
 const char* CrowdKernelName(CrowdKernelFn kernel);
