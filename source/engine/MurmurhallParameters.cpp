@@ -189,6 +189,9 @@ void MurmurhallPlug::UpdateForce() {
 
 void MurmurhallPlug::UpdateRunThrough() {
     // The flag is cleared before the value is read, so a value written meanwhile raises it again.
+    // The plain load first spares the 736 locked exchanges of a block where nothing changed.
     for (int i = 0; i < kNumParams; ++i)
-        if (bParamChanged[i].exchange(0, std::memory_order_acquire) != 0) UpdateInternalParam(i);
+        if (bParamChanged[i].load(std::memory_order_relaxed) != 0 &&
+            bParamChanged[i].exchange(0, std::memory_order_acquire) != 0)
+            UpdateInternalParam(i);
 }
