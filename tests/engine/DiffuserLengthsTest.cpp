@@ -1,3 +1,4 @@
+// How the diffuser's sixteen lengths are chosen: the prime search, the known lengths, their bounds.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,148 +11,76 @@ namespace {
 
 using Lengths = int[2][8];
 
-constexpr int kSpread0At44k[2][8] = {
-    {48, 32, 27, 21, 8, 14, 11, 11},
-    {48, 39, 26, 22, 9, 9, 6, 2},
-};
-constexpr int kSpread1At44k[2][8] = {
-    {13278, 8578, 5547, 3586, 2311, 1502, 972, 632},
-    {13278, 8585, 5546, 3587, 2312, 1496, 967, 623},
-};
+constexpr Lengths kSpread0At44k = {{48, 32, 27, 21, 8, 14, 11, 11}, {48, 39, 26, 22, 9, 9, 6, 2}};
+constexpr Lengths kSpread1At44k = {{13278, 8578, 5547, 3586, 2311, 1502, 972, 632},
+                                   {13278, 8585, 5546, 3587, 2312, 1496, 967, 623}};
 
-void ExpectLengths(const Lengths actual, const int (&expected)[2][8], const char* what) {
+void ExpectLengths(float spread, float rate, const Lengths expected) {
+    Lengths l;
+    ChooseDiffuserLengths(spread, rate, l);
     for (int b = 0; b < 2; ++b)
-        for (int k = 0; k < 8; ++k)
-            EXPECT_EQ(actual[b][k], expected[b][k]) << what << " bank " << b << " stage " << k;
-}
-
-void ExpectSame(const Lengths a, const Lengths b, const char* what) {
-    for (int bank = 0; bank < 2; ++bank)
-        for (int k = 0; k < 8; ++k) EXPECT_EQ(a[bank][k], b[bank][k]) << what << " bank " << bank << " stage " << k;
+        for (int k = 0; k < 8; ++k) EXPECT_EQ(l[b][k], expected[b][k]) << spread << " " << rate << " " << b << "/" << k;
 }
 
 }  // namespace
 
-TEST(NextPrime, KnownSearches) {
-    EXPECT_EQ(NextPrime(2187), 2203);
-    EXPECT_EQ(NextPrime(3), 3);
-    EXPECT_EQ(NextPrime(2203), 2203);  // a prime is its own answer
-    EXPECT_EQ(NextPrime(4), 5);
-    EXPECT_EQ(NextPrime(1480), 1481);
-    EXPECT_EQ(NextPrime(600000), 600011);
+TEST(DiffuserLengths, NextPrimeSearchesFromTheLimitOfTheFirstValue) {
+    // 8 has limit 2, so 9 passes although 3 divides it; 120 has limit 10, so 121 = 11 * 11 passes.
+    // Below 4 a value is its own answer; the search stops at 2^31 - 1 instead of overflowing.
+    const int cases[][2] = {{2187, 2203}, {3, 3}, {2203, 2203}, {4, 5}, {1480, 1481}, {600000, 600011},
+                            {8, 9}, {24, 25}, {120, 121}, {0, 0}, {1, 1}, {2, 2}, {-7, -7},
+                            {INT_MIN, INT_MIN}, {INT_MAX - 1, INT_MAX}, {INT_MAX, INT_MAX}};
+    for (const auto& [n, prime] : cases) EXPECT_EQ(NextPrime(n), prime) << n;
 }
 
-TEST(NextPrime, LimitComesFromTheFirstValue) {
-    // 8 has limit 2, so 9 (odd) is accepted although 3 divides it.
-    EXPECT_EQ(NextPrime(8), 9);
-    // 24 has limit 4: 25 passes 2, 3 and 4.
-    EXPECT_EQ(NextPrime(24), 25);
-    // 120 has limit 10: 121 = 11 * 11 passes, 11 being above the limit.
-    EXPECT_EQ(NextPrime(120), 121);
-}
-
-TEST(NextPrime, SmallNegativeAndExtremeValues) {
-    EXPECT_EQ(NextPrime(0), 0);
-    EXPECT_EQ(NextPrime(1), 1);
-    EXPECT_EQ(NextPrime(2), 2);
-    EXPECT_EQ(NextPrime(-7), -7);
-    EXPECT_EQ(NextPrime(INT_MIN), INT_MIN);
-    EXPECT_EQ(NextPrime(INT_MAX - 1), INT_MAX);  // stops at the prime 2^31 - 1 instead of overflowing
-    EXPECT_EQ(NextPrime(INT_MAX), INT_MAX);
-}
-
-TEST(DiffuserLengths, KnownLengthsAt44100) {
-    Lengths l;
-    ChooseDiffuserLengths(0.0f, 44100.0f, l);
-    ExpectLengths(l, kSpread0At44k, "spread 0");
-    ChooseDiffuserLengths(1.0f, 44100.0f, l);
-    ExpectLengths(l, kSpread1At44k, "spread 1");
-}
-
-TEST(DiffuserLengths, ReseededOnEveryCall) {
-    Lengths first, other, again;
+TEST(DiffuserLengths, KnownLengthsAt44100ReseededOnEveryCallAndClampedSpread) {
+    ExpectLengths(0.0f, 44100.0f, kSpread0At44k);
+    ExpectLengths(1.0f, 44100.0f, kSpread1At44k);
+    Lengths first, other;
     ChooseDiffuserLengths(0.37f, 44100.0f, first);
     ChooseDiffuserLengths(0.9f, 48000.0f, other);
-    ChooseDiffuserLengths(0.37f, 44100.0f, again);
-    ExpectSame(first, again, "after another call");
-    ChooseDiffuserLengths(0.0f, 44100.0f, again);
-    ExpectLengths(again, kSpread0At44k, "spread 0 after others");
+    ExpectLengths(0.37f, 44100.0f, first);
+    for (float low : {NAN, -3.0f}) ExpectLengths(low, 44100.0f, kSpread0At44k);
+    for (float high : {7.0f, INFINITY}) ExpectLengths(high, 44100.0f, kSpread1At44k);
 }
 
-TEST(DiffuserLengths, OutOfRangeSpreadIsClamped) {
-    Lengths l;
-    ChooseDiffuserLengths(std::nanf(""), 44100.0f, l);
-    ExpectLengths(l, kSpread0At44k, "NaN");
-    ChooseDiffuserLengths(-3.0f, 44100.0f, l);
-    ExpectLengths(l, kSpread0At44k, "negative");
-    ChooseDiffuserLengths(7.0f, 44100.0f, l);
-    ExpectLengths(l, kSpread1At44k, "above 1");
-    ChooseDiffuserLengths(INFINITY, 44100.0f, l);
-    ExpectLengths(l, kSpread1At44k, "infinite");
-}
-
-TEST(DiffuserLengths, RateScalesThePrimes) {
-    // Same primes, other rate: half the rate gives half the length, give or take the truncation.
-    Lengths at44, at22, at88;
-    ChooseDiffuserLengths(1.0f, 44100.0f, at44);
+TEST(DiffuserLengths, RatesScaleThePrimesAndBadRatesGiveSafeLengths) {
+    Lengths at22, at88;
     ChooseDiffuserLengths(1.0f, 22050.0f, at22);
     ChooseDiffuserLengths(1.0f, 88200.0f, at88);
-    for (int b = 0; b < 2; ++b)
-        for (int k = 0; k < 8; ++k) {
-            EXPECT_NEAR(at22[b][k], at44[b][k] / 2.0, 1.0) << b << "/" << k;
-            EXPECT_NEAR(at88[b][k], at44[b][k] * 2.0, 2.0) << b << "/" << k;
-        }
-}
-
-TEST(DiffuserLengths, BadRatesGiveSafeLengths) {
-    Lengths l;
-    for (float rate : {0.0f, -44100.0f, std::nanf(""), INFINITY}) {
-        ChooseDiffuserLengths(1.0f, rate, l);
-        for (int b = 0; b < 2; ++b)
-            for (int k = 0; k < 8; ++k) EXPECT_EQ(l[b][k], 0) << "rate " << rate;
+    for (int i = 0; i < 16; ++i) {  // half and twice the 44.1 kHz lengths, give or take the truncation
+        EXPECT_NEAR(at22[i / 8][i % 8], kSpread1At44k[i / 8][i % 8] / 2.0, 1.0) << i;
+        EXPECT_NEAR(at88[i / 8][i % 8], kSpread1At44k[i / 8][i % 8] * 2.0, 2.0) << i;
     }
-    ChooseDiffuserLengths(0.0f, 1000.0f, l);  // very low rate: 2203 half-microseconds is one sample
-    EXPECT_EQ(l[0][0], 1);
-    EXPECT_EQ(l[1][7], 0);  // the allpass makes this one sample
+    constexpr Lengths kZero = {};
+    for (float rate : {0.0f, -44100.0f, NAN, INFINITY}) ExpectLengths(1.0f, rate, kZero);
+    Lengths l;
+    ChooseDiffuserLengths(0.0f, 1000.0f, l);  // 2203 half-microseconds is one sample; the allpass
+    EXPECT_TRUE(l[0][0] == 1 && l[1][7] == 0);  // makes the 0 one sample too
     ChooseDiffuserLengths(1.0f, 1e12f, l);  // absurd: saturates instead of overflowing
-    for (int b = 0; b < 2; ++b)
-        for (int k = 0; k < 8; ++k) EXPECT_EQ(l[b][k], kMaxDiffuserLength);
+    EXPECT_TRUE(std::all_of(&l[0][0], &l[0][0] + 16, [](int n) { return n == kMaxDiffuserLength; }));
 }
 
-TEST(DiffuserLengths, MaxBoundsEverySpreadAndIsReached) {
-    constexpr int kSteps = 2048;
+TEST(DiffuserLengths, MaxBoundsEverySpreadIsReachedAndCoversBadIndices) {
     for (float rate : {22050.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f}) {
-        int bound[2][8];
-        for (int b = 0; b < 2; ++b)
-            for (int k = 0; k < 8; ++k) bound[b][k] = MaxDiffuserLength(b, k, rate);
-        Lengths previous = {};
+        Lengths bound, previous = {};
         bool reached[2][8] = {};
-        for (int step = 0; step <= kSteps; ++step) {
-            const float spread = static_cast<float>(step) / kSteps;
+        for (int i = 0; i < 16; ++i) bound[i / 8][i % 8] = MaxDiffuserLength(i / 8, i % 8, rate);
+        for (int step = 0; step <= 2048; ++step) {
             Lengths l;
-            ChooseDiffuserLengths(spread, rate, l);
+            ChooseDiffuserLengths(step / 2048.0f, rate, l);
             for (int b = 0; b < 2; ++b)
                 for (int k = 0; k < 8; ++k) {
-                    ASSERT_LE(l[b][k], bound[b][k]) << "rate " << rate << " spread " << spread;
-                    ASSERT_GE(l[b][k], previous[b][k]) << "not monotone: rate " << rate << " spread " << spread;
+                    ASSERT_TRUE(l[b][k] <= bound[b][k] && l[b][k] >= previous[b][k]) << rate << " " << step;
                     previous[b][k] = l[b][k];
-                    if (l[b][k] == bound[b][k]) reached[b][k] = true;
+                    reached[b][k] = reached[b][k] || l[b][k] == bound[b][k];
                 }
         }
-        for (int b = 0; b < 2; ++b)
-            for (int k = 0; k < 8; ++k) EXPECT_TRUE(reached[b][k]) << "bound not tight: rate " << rate;
+        EXPECT_TRUE(std::all_of(&reached[0][0], &reached[0][0] + 16, [](bool r) { return r; })) << "not tight: " << rate;
+        const int largest = *std::max_element(&bound[0][0], &bound[0][0] + 16);  // bounds a bad index
+        const int bad[][2] = {{2, 0}, {0, -1}, {-1, 8}};
+        for (const auto& [b, k] : bad) EXPECT_EQ(MaxDiffuserLength(b, k, rate), largest) << b << "/" << k;
     }
     EXPECT_EQ(MaxDiffuserLength(0, 0, 44100.0f), 13278);
     EXPECT_EQ(MaxDiffuserLength(1, 7, 44100.0f), 623);
-}
-
-TEST(DiffuserLengths, MaxForABadIndexBoundsEveryStage) {
-    for (float rate : {44100.0f, 192000.0f}) {
-        int largest = 0;
-        for (int b = 0; b < 2; ++b)
-            for (int k = 0; k < 8; ++k) largest = std::max(largest, MaxDiffuserLength(b, k, rate));
-        EXPECT_EQ(MaxDiffuserLength(2, 0, rate), largest);
-        EXPECT_EQ(MaxDiffuserLength(0, -1, rate), largest);
-        EXPECT_EQ(MaxDiffuserLength(-1, 8, rate), largest);
-    }
 }
