@@ -56,10 +56,10 @@ std::string ProgressReporter::Summary(uint64_t frames, int channels, int sampleR
     } else {
         std::snprintf(peak, sizeof peak, "%.2f", meter.PeakDb());
     }
-    // Processing time over audio time: below 1 is faster than real time.
     char factor[32];
-    if (seconds > 0.0) {
-        std::snprintf(factor, sizeof factor, "%.4f", wallSeconds / seconds);
+    // As the benchmark counts it: seconds of audio per second of rendering (faster is larger).
+    if (seconds > 0.0 && wallSeconds > 0.0) {
+        std::snprintf(factor, sizeof factor, "%.1fx", seconds / wallSeconds);
     } else {
         std::snprintf(factor, sizeof factor, "n/a");
     }
