@@ -41,6 +41,8 @@ void RenderCrowdScalar(MurmurhallPlug& engine, const CrowdRun& run);
 void RenderCrowdSse2(MurmurhallPlug& engine, const CrowdRun& run);
 void RenderCrowdAvx2(MurmurhallPlug& engine, const CrowdRun& run);
 void RenderCrowdAvx512(MurmurhallPlug& engine, const CrowdRun& run);
+// Audio: AVX-512, tapping blocks of 16 frames per person where it can (the people summed in order).
+void RenderCrowdAvx512Frames(MurmurhallPlug& engine, const CrowdRun& run);
 
 struct CrowdKernelEntry {
     const char* name;
@@ -50,5 +52,5 @@ struct CrowdKernelEntry {
 std::span<const CrowdKernelEntry> SupportedCrowdKernels();
 // Any thread: the fastest kernel this CPU runs, chosen once.
 CrowdKernelFn SelectCrowdKernel();
-// Any thread: "scalar", "sse2", "avx2", "avx512", or "unknown".
+// Any thread: "scalar", "sse2", "avx2", "avx512", "avx512frames", or "unknown".
 const char* CrowdKernelName(CrowdKernelFn kernel);

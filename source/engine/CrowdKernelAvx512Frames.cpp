@@ -1,0 +1,392 @@
+// The AVX-512 (F) crowd kernel that taps over frames: when the lines of a batch are written first
+// and nobody fades, a person's reads in 16 consecutive frames are nearly always 16 consecutive line
+// entries, which come in as four vector loads and four permutes per line, lanes being frames. The
+// people are summed in order, as the per-sample kernel does. Everything else (and every other
+// batch) is the shared vector kernel's, with 16 people per vector.
+#include <immintrin.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "engine/CrowdKernel.h"
+#include "engine/MurmurhallPlug.h"
+
+#pragma GCC push_options
+#pragma GCC target("avx512f")
+// GCC 12's AVX-512 intrinsics start from self-initialised "undefined" registers, which its own
+// uninitialised-use analysis then reports at every use.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+// The shared header's own driver is not used here; this file drives the batches itself.
+#pragma GCC diagnostic ignored "-Wunused-function"
+
+namespace {
+
+struct V {
+    static constexpr int W = 16;
+    using F = __m512;
+    using I = __m512i;
+    using M = __mmask16;
+
+    static F Load(const float* p) { return _mm512_load_ps(p); }
+    static void Store(float* p, F v) { _mm512_store_ps(p, v); }
+    static I Loadi(const int32_t* p) { return _mm512_load_si512(p); }
+    static void Storei(int32_t* p, I v) { _mm512_store_si512(p, v); }
+    static F Loadu(const float* p) { return _mm512_loadu_ps(p); }
+    static void Storeu(float* p, F v) { _mm512_storeu_ps(p, v); }
+    static I Shli3(I a) { return _mm512_slli_epi32(a, 3); }
+    static F Set1(float x) { return _mm512_set1_ps(x); }
+    static I Set1i(int32_t x) { return _mm512_set1_epi32(x); }
+    static F Add(F a, F b) { return _mm512_add_ps(a, b); }
+    static F Sub(F a, F b) { return _mm512_sub_ps(a, b); }
+    static F Mul(F a, F b) { return _mm512_mul_ps(a, b); }
+    static F Max(F a, F b) { return _mm512_max_ps(a, b); }  // b when either is NaN
+    static F Min(F a, F b) { return _mm512_min_ps(a, b); }
+    static I Cvtt(F a) { return _mm512_cvttps_epi32(a); }
+    static F Cvt(I a) { return _mm512_cvtepi32_ps(a); }
+    static I Subi(I a, I b) { return _mm512_sub_epi32(a, b); }
+    static I Andi(I a, I b) { return _mm512_and_si512(a, b); }
+    static M Lt(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_LT_OQ); }
+    static M Gt(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_GT_OQ); }
+    static M Neq(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_NEQ_UQ); }
+    static M Eq(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_EQ_OQ); }
+    static M Ge(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_GE_OQ); }
+    static M And(M a, M b) { return static_cast<M>(a & b); }
+    static M AndNot(M a, M b) { return static_cast<M>(~a & b); }
+    static bool Any(M m) { return m != 0; }
+    static F Select(M m, F a, F b) { return _mm512_mask_blend_ps(m, b, a); }
+    static I Selecti(M m, I a, I b) { return _mm512_mask_blend_epi32(m, b, a); }
+    static M LanesBelow(int first, int count) {
+        const int n = count - first;
+        return n <= 0 ? M(0) : (n >= W ? M(0xFFFF) : static_cast<M>((1u << n) - 1u));
+    }
+    static M LaneIs(int first, int lane) {
+        const int n = lane - first;
+        return n < 0 || n >= W ? M(0) : static_cast<M>(1u << n);
+    }
+    static float MaxLane(F a) {
+        const F h = _mm512_max_ps(a, _mm512_shuffle_f32x4(a, a, 0x4E));
+        const F q = _mm512_max_ps(h, _mm512_shuffle_f32x4(h, h, 0xB1));
+        __m128 m = _mm512_castps512_ps128(q);
+        m = _mm_max_ps(m, _mm_movehl_ps(m, m));
+        m = _mm_max_ss(m, _mm_shuffle_ps(m, m, 1));
+        return _mm_cvtss_f32(m);
+    }
+    static float Sum(F a) {
+        const F h = _mm512_add_ps(a, _mm512_shuffle_f32x4(a, a, 0x4E));
+        const F q = _mm512_add_ps(h, _mm512_shuffle_f32x4(h, h, 0xB1));
+        __m128 m = _mm512_castps512_ps128(q);
+        m = _mm_add_ps(m, _mm_movehl_ps(m, m));
+        m = _mm_add_ss(m, _mm_shuffle_ps(m, m, 1));
+        return _mm_cvtss_f32(m);
+    }
+
+    // The four line values (A and B at the read entry and the next) of 16 people, one 16-byte load
+    // each (offsets in bytes): register k holds people k, 4 + k, 8 + k, 12 + k, and the in-lane
+    // transpose restores their order.
+    static __m128 Entry(const char* line, uint32_t offset) {
+        return _mm_loadu_ps(reinterpret_cast<const float*>(line + offset));
+    }
+    // Two 256-bit halves, then one 512-bit insert: cheaper than three 128-bit inserts into 512 bits.
+    static __m256 Half(const char* line, uint32_t low, uint32_t high) {
+        return _mm256_insertf128_ps(_mm256_castps128_ps256(Entry(line, low)), Entry(line, high), 1);
+    }
+    static F Gather4(const char* line, const uint32_t* o, int k) {
+        const __m256 low = Half(line, o[k], o[4 + k]);
+        const __m256 high = Half(line, o[8 + k], o[12 + k]);
+        return _mm512_castpd_ps(
+            _mm512_insertf64x4(_mm512_castps_pd(_mm512_castps256_ps512(low)), _mm256_castps_pd(high), 1));
+    }
+    static void Taps(const char* line, const uint32_t* o, F& a0, F& b0, F& a1, F& b1) {
+        const F r0 = Gather4(line, o, 0);
+        const F r1 = Gather4(line, o, 1);
+        const F r2 = Gather4(line, o, 2);
+        const F r3 = Gather4(line, o, 3);
+        const F t0 = _mm512_unpacklo_ps(r0, r1);
+        const F t1 = _mm512_unpackhi_ps(r0, r1);
+        const F t2 = _mm512_unpacklo_ps(r2, r3);
+        const F t3 = _mm512_unpackhi_ps(r2, r3);
+        a0 = _mm512_shuffle_ps(t0, t2, 0x44);
+        b0 = _mm512_shuffle_ps(t0, t2, 0xEE);
+        a1 = _mm512_shuffle_ps(t1, t3, 0x44);
+        b1 = _mm512_shuffle_ps(t1, t3, 0xEE);
+    }
+};
+
+#include "engine/CrowdKernelVector.h"
+
+constexpr int kBlock = 16;  // frames per tap block: one vector
+
+// Four columns (c0..c0+3) of 16 rows. Register r starts as the 16-byte pieces of rows r, 4 + r,
+// 8 + r, 12 + r (loads and half inserts, measured cheaper than a full 16x16 shuffle transpose);
+// an in-lane 4x4 transpose then leaves rows 0-15 of one column in each.
+[[gnu::always_inline]] inline __m512 RowPieces(const float (*rows)[kCrowdLanes], int s0, int column, int r) {
+    const __m256 low = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_load_ps(rows[s0 + r] + column)),
+                                            _mm_load_ps(rows[s0 + 4 + r] + column), 1);
+    const __m256 high = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_load_ps(rows[s0 + 8 + r] + column)),
+                                             _mm_load_ps(rows[s0 + 12 + r] + column), 1);
+    return _mm512_castpd_ps(
+        _mm512_insertf64x4(_mm512_castps_pd(_mm512_castps256_ps512(low)), _mm256_castps_pd(high), 1));
+}
+
+[[gnu::always_inline]] inline void TransposeQuarter(const float (*rows)[kCrowdLanes], int s0, int column,
+                                                    float (*columns)[kBlock]) {
+    const __m512 x0 = RowPieces(rows, s0, column, 0);
+    const __m512 x1 = RowPieces(rows, s0, column, 1);
+    const __m512 x2 = RowPieces(rows, s0, column, 2);
+    const __m512 x3 = RowPieces(rows, s0, column, 3);
+    const __m512 t0 = _mm512_unpacklo_ps(x0, x1);
+    const __m512 t1 = _mm512_unpackhi_ps(x0, x1);
+    const __m512 t2 = _mm512_unpacklo_ps(x2, x3);
+    const __m512 t3 = _mm512_unpackhi_ps(x2, x3);
+    _mm512_store_ps(columns[column], _mm512_shuffle_ps(t0, t2, 0x44));
+    _mm512_store_ps(columns[column + 1], _mm512_shuffle_ps(t0, t2, 0xEE));
+    _mm512_store_ps(columns[column + 2], _mm512_shuffle_ps(t1, t3, 0x44));
+    _mm512_store_ps(columns[column + 3], _mm512_shuffle_ps(t1, t3, 0xEE));
+}
+
+// One block's per-person values, frames along the lanes, and how each person reads the lines.
+struct BlockColumns {
+    alignas(64) float shiftSin[kCrowdLanes][kBlock];
+    alignas(64) float shiftCos[kCrowdLanes][kBlock];
+    alignas(64) float frac[kCrowdLanes][kBlock];
+    // The second run when the whole delay steps once inside the block: frames whose bit is set in
+    // laterFrames read entries alt / 8 + f (byte offsets, as readPos), the others base / 8 + f.
+    alignas(64) int32_t alt[kCrowdLanes];
+    uint16_t laterFrames[kCrowdLanes];
+    uint64_t consecutive;  // bit p: person p reads entries i..i+15 (and their neighbours) in order, unwrapped
+    uint64_t twoRuns;      // bit p: person p reads two such runs, one from base and one from alt
+};
+
+// Rows s0..s0+15 of people first..first+15 become one 16-frame column per person.
+[[gnu::always_inline]] inline void TransposeInto(const float (*rows)[kCrowdLanes], int s0, int first,
+                                                 float (*columns)[kBlock]) {
+#pragma GCC unroll 4
+    for (int c = 0; c < 16; c += 4) TransposeQuarter(rows, s0, first + c, columns);
+}
+
+inline void PrepareColumns(const CrowdScratch& scratch, int s0, int firstGroup, int lastGroup, BlockColumns& cols) {
+    cols.consecutive = 0;
+    cols.twoRuns = 0;
+    const __m512i last = _mm512_set1_epi32((kLineSize - kBlock) * 8);
+    for (int k = firstGroup; k <= lastGroup; ++k) {
+        const int first = k * V::W;
+        TransposeInto(scratch.shiftSin, s0, first, cols.shiftSin);
+        TransposeInto(scratch.shiftCos, s0, first, cols.shiftCos);
+        TransposeInto(scratch.frac, s0, first, cols.frac);
+        // Read positions are byte offsets (entry * 8). The last neighbour read, entry i + 16, may
+        // be the guard entry kLineSize but no further; a run that wraps round the ring matches
+        // neither base nor alt and goes frame by frame.
+        const __m512i base = _mm512_load_si512(scratch.readPos[s0] + first);
+        const __m512i alt = _mm512_sub_epi32(_mm512_load_si512(scratch.readPos[s0 + kBlock - 1] + first),
+                                             _mm512_set1_epi32(8 * (kBlock - 1)));
+        _mm512_store_si512(cols.alt + first, alt);
+        const __mmask16 baseFits = _mm512_cmple_epi32_mask(base, last);
+        const __mmask16 altFits = static_cast<__mmask16>(_mm512_cmple_epi32_mask(alt, last) &
+                                                         _mm512_cmpge_epi32_mask(alt, _mm512_setzero_si512()));
+        __mmask16 onBase[kBlock];
+        __mmask16 all = 0xFFFF;
+        __mmask16 covered = 0xFFFF;
+        for (int f = 0; f < kBlock; ++f) {
+            const __m512i row = _mm512_load_si512(scratch.readPos[s0 + f] + first);
+            const __m512i step = _mm512_set1_epi32(8 * f);
+            onBase[f] = _mm512_cmpeq_epi32_mask(row, _mm512_add_epi32(base, step));
+            const __mmask16 onAlt = _mm512_cmpeq_epi32_mask(row, _mm512_add_epi32(alt, step));
+            all = static_cast<__mmask16>(all & onBase[f]);
+            covered = static_cast<__mmask16>(covered & (onBase[f] | onAlt));
+        }
+        const __mmask16 consecutive = static_cast<__mmask16>(all & baseFits);
+        const unsigned twoRuns = static_cast<unsigned>(covered & baseFits & altFits & ~all) & 0xFFFFu;
+        for (unsigned m = twoRuns; m != 0; m &= m - 1) {
+            const int lane = __builtin_ctz(m);
+            unsigned later = 0;
+            for (int f = 0; f < kBlock; ++f) later |= ((~onBase[f] >> lane) & 1u) << f;
+            cols.laterFrames[first + lane] = static_cast<uint16_t>(later);
+        }
+        cols.consecutive |= static_cast<uint64_t>(consecutive) << first;
+        cols.twoRuns |= static_cast<uint64_t>(twoRuns) << first;
+    }
+}
+
+// y for 16 frames of one person from entries i..i+16 of one line (i = byteOffset / 8).
+inline __m512 FramesTap(const float* line, uint32_t byteOffset, __m512 sn, __m512 cs, __m512 frac) {
+    const __m512i even = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+    const __m512i odd = _mm512_setr_epi32(1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31);
+    const float* e = line + byteOffset / 4;
+    const __m512 lo0 = _mm512_loadu_ps(e);
+    const __m512 hi0 = _mm512_loadu_ps(e + 16);
+    const __m512 lo1 = _mm512_loadu_ps(e + 2);
+    const __m512 hi1 = _mm512_loadu_ps(e + 18);
+    const __m512 a0 = _mm512_permutex2var_ps(lo0, even, hi0);
+    const __m512 b0 = _mm512_permutex2var_ps(lo0, odd, hi0);
+    const __m512 a1 = _mm512_permutex2var_ps(lo1, even, hi1);
+    const __m512 b1 = _mm512_permutex2var_ps(lo1, odd, hi1);
+    const __m512 y1 = _mm512_add_ps(_mm512_mul_ps(cs, b1), _mm512_mul_ps(sn, a1));
+    const __m512 y0 = _mm512_add_ps(_mm512_mul_ps(cs, b0), _mm512_mul_ps(sn, a0));
+    return _mm512_add_ps(y1, _mm512_mul_ps(frac, _mm512_sub_ps(y0, y1)));
+}
+
+// The same read for one frame, for a person whose block does not read in order.
+inline float FrameTap(const float* line, const CrowdScratch& scratch, int s, int p) {
+    const float* e = line + static_cast<uint32_t>(scratch.readPos[s][p]) / 4;
+    const float sn = scratch.shiftSin[s][p];
+    const float cs = scratch.shiftCos[s][p];
+    const float y1 = cs * e[3] + sn * e[2];
+    const float y0 = cs * e[1] + sn * e[0];
+    return y1 + scratch.frac[s][p] * (y0 - y1);
+}
+
+// Step 4 for frames s0..s0+15 of a batch whose lines are all written and in which nobody fades:
+// people pBegin..pEnd-1, summed in order, each with its gains of row 0.
+template <int kChannels>
+void TapBlock(const MurmurhallPlug& engine, CrowdScratch& scratch, BlockColumns& cols, int s0, int pBegin,
+              int pEnd) {
+    const float* line0 = engine.fLine[0];
+    const float* line1 = engine.fLine[kChannels - 1];
+    __m512 sum0 = _mm512_setzero_ps();
+    __m512 sum1 = _mm512_setzero_ps();
+    if (pBegin < pEnd) PrepareColumns(scratch, s0, pBegin / V::W, (pEnd - 1) / V::W, cols);
+    for (int p = pBegin; p < pEnd; ++p) {
+        const float g0 = scratch.gain[0][0][p];
+        const float g1 = scratch.gain[1][0][p];
+        if ((cols.consecutive >> p) & 1u) {
+            const uint32_t offset = static_cast<uint32_t>(scratch.readPos[s0][p]);
+            const __m512 sn = _mm512_load_ps(cols.shiftSin[p]);
+            const __m512 cs = _mm512_load_ps(cols.shiftCos[p]);
+            const __m512 frac = _mm512_load_ps(cols.frac[p]);
+            sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(g0), FramesTap(line0, offset, sn, cs, frac)));
+            if constexpr (kChannels == 2)
+                sum1 = _mm512_add_ps(sum1, _mm512_mul_ps(_mm512_set1_ps(g1), FramesTap(line1, offset, sn, cs, frac)));
+        } else if ((cols.twoRuns >> p) & 1u) {
+            // Both runs are read whole; each frame keeps the one it really reads.
+            const uint32_t offset = static_cast<uint32_t>(scratch.readPos[s0][p]);
+            const uint32_t alt = static_cast<uint32_t>(cols.alt[p]);
+            const __mmask16 later = cols.laterFrames[p];
+            const __m512 sn = _mm512_load_ps(cols.shiftSin[p]);
+            const __m512 cs = _mm512_load_ps(cols.shiftCos[p]);
+            const __m512 frac = _mm512_load_ps(cols.frac[p]);
+            const __m512 y0 = _mm512_mask_blend_ps(later, FramesTap(line0, offset, sn, cs, frac),
+                                                   FramesTap(line0, alt, sn, cs, frac));
+            sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(g0), y0));
+            if constexpr (kChannels == 2) {
+                const __m512 y1 = _mm512_mask_blend_ps(later, FramesTap(line1, offset, sn, cs, frac),
+                                                       FramesTap(line1, alt, sn, cs, frac));
+                sum1 = _mm512_add_ps(sum1, _mm512_mul_ps(_mm512_set1_ps(g1), y1));
+            }
+        } else {  // rare: the delay steps twice, or a run wraps round the ring
+            alignas(64) float acc0[kBlock];
+            alignas(64) float acc1[kBlock];
+            _mm512_store_ps(acc0, sum0);
+            _mm512_store_ps(acc1, sum1);
+            for (int f = 0; f < kBlock; ++f) {
+                acc0[f] += g0 * FrameTap(line0, scratch, s0 + f, p);
+                if constexpr (kChannels == 2) acc1[f] += g1 * FrameTap(line1, scratch, s0 + f, p);
+            }
+            sum0 = _mm512_load_ps(acc0);
+            sum1 = _mm512_load_ps(acc1);
+        }
+    }
+    _mm512_store_ps(scratch.wet[0] + s0, sum0);
+    if constexpr (kChannels == 2) _mm512_store_ps(scratch.wet[1] + s0, sum1);
+}
+
+// The shared driver, with the taps of whole blocks over frames where the batch allows it.
+void RenderCrowdFrames(MurmurhallPlug& engine, const CrowdRun& run) {
+    CrowdScratch& scratch = engine.crowdScratch;
+    PersonStates& ps = engine.person;
+    const int channels = run.numOutputs;
+    const int population = engine.iPopulation < 0 ? 0 : (engine.iPopulation > kPersonLanes ? kPersonLanes
+                                                                                           : engine.iPopulation);
+    const bool solo = engine.iSolo != 0;
+    const int selected = engine.iSelected;
+    const bool diffuse = engine.fAllpassSpread > 0.0f;
+    const float dry = engine.fDryGain;
+    const float wet = run.wetScale;
+    bool clipped = false;
+
+    const int groupsStepped = (population + V::W - 1) / V::W;
+    const bool selectedHeard = selected >= 0 && selected < population;
+    const int firstTapped = solo && selectedHeard ? selected / V::W : 0;
+    const int groupsTapped = solo ? (selectedHeard ? 1 : 0) : groupsStepped;
+    // The people tapped over frames, in the order the per-sample kernel sums them.
+    const int pBegin = solo ? (selectedHeard ? selected : 0) : 0;
+    const int pEnd = solo ? (selectedHeard ? selected + 1 : 0) : population;
+    BlockColumns cols;
+
+    for (int done = 0; done < run.frames; done += kCrowdBatchFrames) {
+        const int frames = run.frames - done < kCrowdBatchFrames ? run.frames - done : kCrowdBatchFrames;
+        const int writePos = engine.iWritePos;
+
+        for (int c = 0; c < channels; ++c) {
+            const float* in = run.input[c] + done;
+            int s = 0;
+            for (; s + V::W <= frames; s += V::W) V::Store(scratch.dry[c] + s, SafeInputs(V::Loadu(in + s)));
+            for (; s < frames; ++s) scratch.dry[c][s] = SafeInput(in[s]);
+        }
+
+        bool fading = false;
+        for (int k = 0; k < groupsStepped; ++k) {
+            const int first = k * V::W;
+            const typename V::M active = V::LanesBelow(first, population);
+            const typename V::M heard = solo ? V::And(active, V::LaneIs(first, selected)) : active;
+            fading |= V::Any(V::And(heard, V::Neq(V::Load(ps.fFadeInc + first), V::Set1(0.0f))));
+        }
+        float largest = 1.0f;
+        for (int k = 0; k < groupsStepped; ++k) {
+            const int first = k * V::W;
+            const typename V::M active = V::LanesBelow(first, population);
+            const typename V::M heard = solo ? V::And(active, V::LaneIs(first, selected)) : active;
+            const float d = fading ? StepPeople<true>(engine, scratch, first, frames, writePos, active, heard)
+                                   : StepPeople<false>(engine, scratch, first, frames, writePos, active, heard);
+            largest = d > largest ? d : largest;
+        }
+        const int gainRow = fading ? 1 : 0;
+
+        const bool linesFirst = static_cast<int>(largest) + frames + 1 < kLineSize;
+        if (linesFirst) WriteLinesBatch(engine, scratch, channels, diffuse, frames, writePos);
+        int s = 0;
+        // Fades change the gains frame by frame; those rare batches keep the per-frame taps.
+        if (linesFirst && !fading)
+            for (; s + kBlock <= frames; s += kBlock) {
+                if (channels == 2)
+                    TapBlock<2>(engine, scratch, cols, s, pBegin, pEnd);
+                else
+                    TapBlock<1>(engine, scratch, cols, s, pBegin, pEnd);
+            }
+        for (; s < frames; ++s) {
+            if (!linesFirst) WriteLinesFrame(engine, scratch, channels, diffuse, s, (writePos + s) & kLineMask);
+            if (channels == 2)
+                TapFrame<2>(engine, scratch, s, s * gainRow, firstTapped, groupsTapped);
+            else
+                TapFrame<1>(engine, scratch, s, s * gainRow, firstTapped, groupsTapped);
+        }
+
+        for (int c = 0; c < channels; ++c) {
+            float* out = run.output[c] + done;
+            const float* fade = run.fadeGain + done;
+            int i = 0;
+            for (; i + V::W <= frames; i += V::W) {
+                const typename V::F value =
+                    V::Mul(V::Add(V::Mul(V::Set1(wet), V::Load(scratch.wet[c] + i)),
+                                  V::Mul(V::Set1(dry), V::Load(scratch.dry[c] + i))),
+                           V::Loadu(fade + i));
+                V::Storeu(out + i, value);
+                clipped |= V::Any(V::Ge(value, V::Set1(1.0f)));
+            }
+            for (; i < frames; ++i) {
+                const float value = (wet * scratch.wet[c][i] + dry * scratch.dry[c][i]) * fade[i];
+                out[i] = value;
+                clipped |= value >= 1.0f;
+            }
+        }
+        engine.iWritePos = (writePos + frames) & kLineMask;
+    }
+    if (clipped) engine.iClip.store(1, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+void RenderCrowdAvx512Frames(MurmurhallPlug& engine, const CrowdRun& run) { RenderCrowdFrames(engine, run); }
+
+#pragma GCC diagnostic pop
+#pragma GCC pop_options
