@@ -5,7 +5,7 @@
 namespace {
 
 struct KernelTable {
-    CrowdKernelEntry entries[4];
+    CrowdKernelEntry entries[5];
     int count = 0;
 };
 
@@ -15,7 +15,10 @@ KernelTable BuildTable() {
     table.entries[table.count++] = {"sse2", &RenderCrowdSse2};
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2")) table.entries[table.count++] = {"avx2", &RenderCrowdAvx2};
-    if (__builtin_cpu_supports("avx512f")) table.entries[table.count++] = {"avx512", &RenderCrowdAvx512};
+    if (__builtin_cpu_supports("avx512f")) {
+        table.entries[table.count++] = {"avx512", &RenderCrowdAvx512};
+        table.entries[table.count++] = {"avx512frames", &RenderCrowdAvx512Frames};
+    }
     return table;
 }
 
@@ -38,5 +41,6 @@ const char* CrowdKernelName(CrowdKernelFn kernel) {
     if (kernel == &RenderCrowdSse2) return "sse2";
     if (kernel == &RenderCrowdAvx2) return "avx2";
     if (kernel == &RenderCrowdAvx512) return "avx512";
+    if (kernel == &RenderCrowdAvx512Frames) return "avx512frames";
     return "unknown";
 }

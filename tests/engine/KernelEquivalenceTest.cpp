@@ -375,7 +375,7 @@ TEST(CrowdKernelSelection, PicksTheWidestKernelTheCpuRuns) {
     EXPECT_EQ(SelectCrowdKernel(), kernels.back().kernel);
     EXPECT_STREQ(CrowdKernelName(SelectCrowdKernel()), kernels.back().name);
     __builtin_cpu_init();
-    const char* widest = __builtin_cpu_supports("avx512f") ? "avx512"
+    const char* widest = __builtin_cpu_supports("avx512f") ? "avx512frames"
                          : __builtin_cpu_supports("avx2") ? "avx2"
                                                           : "sse2";
     EXPECT_STREQ(CrowdKernelName(SelectCrowdKernel()), widest);
