@@ -17,101 +17,10 @@
 // uninitialised-use analysis then reports at every use.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-// The shared header's own driver is not used here; this file drives the batches itself.
-#pragma GCC diagnostic ignored "-Wunused-function"
 
 namespace {
 
-struct V {
-    static constexpr int W = 16;
-    using F = __m512;
-    using I = __m512i;
-    using M = __mmask16;
-
-    static F Load(const float* p) { return _mm512_load_ps(p); }
-    static void Store(float* p, F v) { _mm512_store_ps(p, v); }
-    static I Loadi(const int32_t* p) { return _mm512_load_si512(p); }
-    static void Storei(int32_t* p, I v) { _mm512_store_si512(p, v); }
-    static F Loadu(const float* p) { return _mm512_loadu_ps(p); }
-    static void Storeu(float* p, F v) { _mm512_storeu_ps(p, v); }
-    static I Shli3(I a) { return _mm512_slli_epi32(a, 3); }
-    static F Set1(float x) { return _mm512_set1_ps(x); }
-    static I Set1i(int32_t x) { return _mm512_set1_epi32(x); }
-    static F Add(F a, F b) { return _mm512_add_ps(a, b); }
-    static F Sub(F a, F b) { return _mm512_sub_ps(a, b); }
-    static F Mul(F a, F b) { return _mm512_mul_ps(a, b); }
-    static F Max(F a, F b) { return _mm512_max_ps(a, b); }  // b when either is NaN
-    static F Min(F a, F b) { return _mm512_min_ps(a, b); }
-    static I Cvtt(F a) { return _mm512_cvttps_epi32(a); }
-    static F Cvt(I a) { return _mm512_cvtepi32_ps(a); }
-    static I Subi(I a, I b) { return _mm512_sub_epi32(a, b); }
-    static I Andi(I a, I b) { return _mm512_and_si512(a, b); }
-    static M Lt(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_LT_OQ); }
-    static M Gt(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_GT_OQ); }
-    static M Neq(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_NEQ_UQ); }
-    static M Eq(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_EQ_OQ); }
-    static M Ge(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_GE_OQ); }
-    static M And(M a, M b) { return static_cast<M>(a & b); }
-    static M AndNot(M a, M b) { return static_cast<M>(~a & b); }
-    static bool Any(M m) { return m != 0; }
-    static F Select(M m, F a, F b) { return _mm512_mask_blend_ps(m, b, a); }
-    static I Selecti(M m, I a, I b) { return _mm512_mask_blend_epi32(m, b, a); }
-    static M LanesBelow(int first, int count) {
-        const int n = count - first;
-        return n <= 0 ? M(0) : (n >= W ? M(0xFFFF) : static_cast<M>((1u << n) - 1u));
-    }
-    static M LaneIs(int first, int lane) {
-        const int n = lane - first;
-        return n < 0 || n >= W ? M(0) : static_cast<M>(1u << n);
-    }
-    static float MaxLane(F a) {
-        const F h = _mm512_max_ps(a, _mm512_shuffle_f32x4(a, a, 0x4E));
-        const F q = _mm512_max_ps(h, _mm512_shuffle_f32x4(h, h, 0xB1));
-        __m128 m = _mm512_castps512_ps128(q);
-        m = _mm_max_ps(m, _mm_movehl_ps(m, m));
-        m = _mm_max_ss(m, _mm_shuffle_ps(m, m, 1));
-        return _mm_cvtss_f32(m);
-    }
-    static float Sum(F a) {
-        const F h = _mm512_add_ps(a, _mm512_shuffle_f32x4(a, a, 0x4E));
-        const F q = _mm512_add_ps(h, _mm512_shuffle_f32x4(h, h, 0xB1));
-        __m128 m = _mm512_castps512_ps128(q);
-        m = _mm_add_ps(m, _mm_movehl_ps(m, m));
-        m = _mm_add_ss(m, _mm_shuffle_ps(m, m, 1));
-        return _mm_cvtss_f32(m);
-    }
-
-    // The four line values (A and B at the read entry and the next) of 16 people, one 16-byte load
-    // each (offsets in bytes): register k holds people k, 4 + k, 8 + k, 12 + k, and the in-lane
-    // transpose restores their order.
-    static __m128 Entry(const char* line, uint32_t offset) {
-        return _mm_loadu_ps(reinterpret_cast<const float*>(line + offset));
-    }
-    // Two 256-bit halves, then one 512-bit insert: cheaper than three 128-bit inserts into 512 bits.
-    static __m256 Half(const char* line, uint32_t low, uint32_t high) {
-        return _mm256_insertf128_ps(_mm256_castps128_ps256(Entry(line, low)), Entry(line, high), 1);
-    }
-    static F Gather4(const char* line, const uint32_t* o, int k) {
-        const __m256 low = Half(line, o[k], o[4 + k]);
-        const __m256 high = Half(line, o[8 + k], o[12 + k]);
-        return _mm512_castpd_ps(
-            _mm512_insertf64x4(_mm512_castps_pd(_mm512_castps256_ps512(low)), _mm256_castps_pd(high), 1));
-    }
-    static void Taps(const char* line, const uint32_t* o, F& a0, F& b0, F& a1, F& b1) {
-        const F r0 = Gather4(line, o, 0);
-        const F r1 = Gather4(line, o, 1);
-        const F r2 = Gather4(line, o, 2);
-        const F r3 = Gather4(line, o, 3);
-        const F t0 = _mm512_unpacklo_ps(r0, r1);
-        const F t1 = _mm512_unpackhi_ps(r0, r1);
-        const F t2 = _mm512_unpacklo_ps(r2, r3);
-        const F t3 = _mm512_unpackhi_ps(r2, r3);
-        a0 = _mm512_shuffle_ps(t0, t2, 0x44);
-        b0 = _mm512_shuffle_ps(t0, t2, 0xEE);
-        a1 = _mm512_shuffle_ps(t1, t3, 0x44);
-        b1 = _mm512_shuffle_ps(t1, t3, 0xEE);
-    }
-};
+#include "engine/CrowdKernelAvx512Ops.h"
 
 #include "engine/CrowdKernelVector.h"
 
@@ -290,103 +199,22 @@ void TapBlock(const MurmurhallPlug& engine, CrowdScratch& scratch, BlockColumns&
     if constexpr (kChannels == 2) _mm512_store_ps(scratch.wet[1] + s0, sum1);
 }
 
-// The shared driver, with the taps of whole blocks over frames where the batch allows it.
-void RenderCrowdFrames(MurmurhallPlug& engine, const CrowdRun& run) {
-    CrowdScratch& scratch = engine.crowdScratch;
-    PersonStates& ps = engine.person;
-    const int channels = run.numOutputs;
-    const int population = engine.iPopulation < 0 ? 0 : (engine.iPopulation > kPersonLanes ? kPersonLanes
-                                                                                           : engine.iPopulation);
-    const bool solo = engine.iSolo != 0;
-    const int selected = engine.iSelected;
-    const bool diffuse = engine.fAllpassSpread > 0.0f;
-    const float dry = engine.fDryGain;
-    const float wet = run.wetScale;
-    bool clipped = false;
-
-    const int groupsStepped = (population + V::W - 1) / V::W;
-    const bool selectedHeard = selected >= 0 && selected < population;
-    const int firstTapped = solo && selectedHeard ? selected / V::W : 0;
-    const int groupsTapped = solo ? (selectedHeard ? 1 : 0) : groupsStepped;
-    // The people tapped over frames, in the order the per-sample kernel sums them.
-    const int pBegin = solo ? (selectedHeard ? selected : 0) : 0;
-    const int pEnd = solo ? (selectedHeard ? selected + 1 : 0) : population;
-    BlockColumns cols;
-
-    for (int done = 0; done < run.frames; done += kCrowdBatchFrames) {
-        const int frames = run.frames - done < kCrowdBatchFrames ? run.frames - done : kCrowdBatchFrames;
-        const int writePos = engine.iWritePos;
-
-        for (int c = 0; c < channels; ++c) {
-            const float* in = run.input[c] + done;
-            int s = 0;
-            for (; s + V::W <= frames; s += V::W) V::Store(scratch.dry[c] + s, SafeInputs(V::Loadu(in + s)));
-            for (; s < frames; ++s) scratch.dry[c][s] = SafeInput(in[s]);
-        }
-
-        bool fading = false;
-        for (int k = 0; k < groupsStepped; ++k) {
-            const int first = k * V::W;
-            const typename V::M active = V::LanesBelow(first, population);
-            const typename V::M heard = solo ? V::And(active, V::LaneIs(first, selected)) : active;
-            fading |= V::Any(V::And(heard, V::Neq(V::Load(ps.fFadeInc + first), V::Set1(0.0f))));
-        }
-        float largest = 1.0f;
-        for (int k = 0; k < groupsStepped; ++k) {
-            const int first = k * V::W;
-            const typename V::M active = V::LanesBelow(first, population);
-            const typename V::M heard = solo ? V::And(active, V::LaneIs(first, selected)) : active;
-            const float d = fading ? StepPeople<true>(engine, scratch, first, frames, writePos, active, heard)
-                                   : StepPeople<false>(engine, scratch, first, frames, writePos, active, heard);
-            largest = d > largest ? d : largest;
-        }
-        const int gainRow = fading ? 1 : 0;
-
-        const bool linesFirst = static_cast<int>(largest) + frames + 1 < kLineSize;
-        if (linesFirst) WriteLinesBatch(engine, scratch, channels, diffuse, frames, writePos);
+// The shared driver taps whole blocks of 16 frames through this wherever the batch allows it.
+struct FrameBlockTaps {
+    template <int kChannels>
+    static int Run(MurmurhallPlug& engine, CrowdScratch& scratch, int frames, int first, int last) {
+        BlockColumns cols;
         int s = 0;
-        // Fades change the gains frame by frame; those rare batches keep the per-frame taps.
-        if (linesFirst && !fading)
-            for (; s + kBlock <= frames; s += kBlock) {
-                if (channels == 2)
-                    TapBlock<2>(engine, scratch, cols, s, pBegin, pEnd);
-                else
-                    TapBlock<1>(engine, scratch, cols, s, pBegin, pEnd);
-            }
-        for (; s < frames; ++s) {
-            if (!linesFirst) WriteLinesFrame(engine, scratch, channels, diffuse, s, (writePos + s) & kLineMask);
-            if (channels == 2)
-                TapFrame<2>(engine, scratch, s, s * gainRow, firstTapped, groupsTapped);
-            else
-                TapFrame<1>(engine, scratch, s, s * gainRow, firstTapped, groupsTapped);
-        }
-
-        for (int c = 0; c < channels; ++c) {
-            float* out = run.output[c] + done;
-            const float* fade = run.fadeGain + done;
-            int i = 0;
-            for (; i + V::W <= frames; i += V::W) {
-                const typename V::F value =
-                    V::Mul(V::Add(V::Mul(V::Set1(wet), V::Load(scratch.wet[c] + i)),
-                                  V::Mul(V::Set1(dry), V::Load(scratch.dry[c] + i))),
-                           V::Loadu(fade + i));
-                V::Storeu(out + i, value);
-                clipped |= V::Any(V::Ge(value, V::Set1(1.0f)));
-            }
-            for (; i < frames; ++i) {
-                const float value = (wet * scratch.wet[c][i] + dry * scratch.dry[c][i]) * fade[i];
-                out[i] = value;
-                clipped |= value >= 1.0f;
-            }
-        }
-        engine.iWritePos = (writePos + frames) & kLineMask;
+        for (; s + kBlock <= frames; s += kBlock) TapBlock<kChannels>(engine, scratch, cols, s, first, last);
+        return s;
     }
-    if (clipped) engine.iClip.store(1, std::memory_order_relaxed);
-}
+};
 
 }  // namespace
 
-void RenderCrowdAvx512Frames(MurmurhallPlug& engine, const CrowdRun& run) { RenderCrowdFrames(engine, run); }
+void RenderCrowdAvx512Frames(MurmurhallPlug& engine, const CrowdRun& run) {
+    RenderCrowdVector<FrameBlockTaps>(engine, run);
+}
 
 #pragma GCC diagnostic pop
 #pragma GCC pop_options

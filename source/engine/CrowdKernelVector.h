@@ -317,6 +317,17 @@ inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s,
     if constexpr (kChannels == 2) scratch.wet[1][s] = V::Sum(sum1);
 }
 
+// A kernel that can tap whole blocks of frames at once (when the batch's lines are written first
+// and nobody fades) passes a BlockTaps whose Run<channels> taps frames from 0 on, for the people
+// first..last - 1 in order, and returns how many frames it did; the rest are tapped per frame.
+struct NoBlockTaps {
+    template <int kChannels>
+    static int Run(const MurmurhallPlug&, CrowdScratch&, int /*frames*/, int /*first*/, int /*last*/) {
+        return 0;
+    }
+};
+
+template <class BlockTaps = NoBlockTaps>
 void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
     CrowdScratch& scratch = engine.crowdScratch;
     PersonStates& ps = engine.person;
@@ -336,6 +347,8 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
     const bool selectedHeard = selected >= 0 && selected < population;
     const int firstTapped = solo && selectedHeard ? selected / V::W : 0;
     const int groupsTapped = solo ? (selectedHeard ? 1 : 0) : groupsStepped;
+    const int firstHeard = solo && selectedHeard ? selected : 0;
+    const int lastHeard = solo ? (selectedHeard ? selected + 1 : 0) : population;
 
     for (int done = 0; done < run.frames; done += kCrowdBatchFrames) {
         const int frames = run.frames - done < kCrowdBatchFrames ? run.frames - done : kCrowdBatchFrames;
@@ -372,7 +385,11 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
         // position; it can only meet a later frame's write when that wraps round the ring.
         const bool linesFirst = static_cast<int>(largest) + frames + 1 < kLineSize;
         if (linesFirst) WriteLinesBatch(engine, scratch, channels, diffuse, frames, writePos);
-        for (int s = 0; s < frames; ++s) {
+        int s = 0;
+        if (linesFirst && !fading)
+            s = channels == 2 ? BlockTaps::template Run<2>(engine, scratch, frames, firstHeard, lastHeard)
+                              : BlockTaps::template Run<1>(engine, scratch, frames, firstHeard, lastHeard);
+        for (; s < frames; ++s) {
             if (!linesFirst) WriteLinesFrame(engine, scratch, channels, diffuse, s, (writePos + s) & kLineMask);
             if (channels == 2)
                 TapFrame<2>(engine, scratch, s, s * gainRow, firstTapped, groupsTapped);

@@ -1,0 +1,93 @@
+// The AVX-512 (F) vector operations the crowd kernels are written in: 16 people (or frames) per
+// vector. Include it only from an AVX-512 kernel source, inside its target region and anonymous
+// namespace, so nothing compiled for AVX-512 is visible outside that file.
+struct V {
+    static constexpr int W = 16;
+    using F = __m512;
+    using I = __m512i;
+    using M = __mmask16;
+
+    static F Load(const float* p) { return _mm512_load_ps(p); }
+    static void Store(float* p, F v) { _mm512_store_ps(p, v); }
+    static I Loadi(const int32_t* p) { return _mm512_load_si512(p); }
+    static void Storei(int32_t* p, I v) { _mm512_store_si512(p, v); }
+    static F Loadu(const float* p) { return _mm512_loadu_ps(p); }
+    static void Storeu(float* p, F v) { _mm512_storeu_ps(p, v); }
+    static I Shli3(I a) { return _mm512_slli_epi32(a, 3); }
+    static F Set1(float x) { return _mm512_set1_ps(x); }
+    static I Set1i(int32_t x) { return _mm512_set1_epi32(x); }
+    static F Add(F a, F b) { return _mm512_add_ps(a, b); }
+    static F Sub(F a, F b) { return _mm512_sub_ps(a, b); }
+    static F Mul(F a, F b) { return _mm512_mul_ps(a, b); }
+    static F Max(F a, F b) { return _mm512_max_ps(a, b); }  // b when either is NaN
+    static F Min(F a, F b) { return _mm512_min_ps(a, b); }
+    static I Cvtt(F a) { return _mm512_cvttps_epi32(a); }
+    static F Cvt(I a) { return _mm512_cvtepi32_ps(a); }
+    static I Subi(I a, I b) { return _mm512_sub_epi32(a, b); }
+    static I Andi(I a, I b) { return _mm512_and_si512(a, b); }
+    static M Lt(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_LT_OQ); }
+    static M Gt(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_GT_OQ); }
+    static M Neq(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_NEQ_UQ); }
+    static M Eq(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_EQ_OQ); }
+    static M Ge(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_GE_OQ); }
+    static M And(M a, M b) { return static_cast<M>(a & b); }
+    static M AndNot(M a, M b) { return static_cast<M>(~a & b); }
+    static bool Any(M m) { return m != 0; }
+    static F Select(M m, F a, F b) { return _mm512_mask_blend_ps(m, b, a); }
+    static I Selecti(M m, I a, I b) { return _mm512_mask_blend_epi32(m, b, a); }
+    static M LanesBelow(int first, int count) {
+        const int n = count - first;
+        return n <= 0 ? M(0) : (n >= W ? M(0xFFFF) : static_cast<M>((1u << n) - 1u));
+    }
+    static M LaneIs(int first, int lane) {
+        const int n = lane - first;
+        return n < 0 || n >= W ? M(0) : static_cast<M>(1u << n);
+    }
+    static float MaxLane(F a) {
+        const F h = _mm512_max_ps(a, _mm512_shuffle_f32x4(a, a, 0x4E));
+        const F q = _mm512_max_ps(h, _mm512_shuffle_f32x4(h, h, 0xB1));
+        __m128 m = _mm512_castps512_ps128(q);
+        m = _mm_max_ps(m, _mm_movehl_ps(m, m));
+        m = _mm_max_ss(m, _mm_shuffle_ps(m, m, 1));
+        return _mm_cvtss_f32(m);
+    }
+    static float Sum(F a) {
+        const F h = _mm512_add_ps(a, _mm512_shuffle_f32x4(a, a, 0x4E));
+        const F q = _mm512_add_ps(h, _mm512_shuffle_f32x4(h, h, 0xB1));
+        __m128 m = _mm512_castps512_ps128(q);
+        m = _mm_add_ps(m, _mm_movehl_ps(m, m));
+        m = _mm_add_ss(m, _mm_shuffle_ps(m, m, 1));
+        return _mm_cvtss_f32(m);
+    }
+
+    // The four line values (A and B at the read entry and the next) of 16 people, one 16-byte load
+    // each (offsets in bytes): register k holds people k, 4 + k, 8 + k, 12 + k, and the in-lane
+    // transpose restores their order.
+    static __m128 Entry(const char* line, uint32_t offset) {
+        return _mm_loadu_ps(reinterpret_cast<const float*>(line + offset));
+    }
+    // Two 256-bit halves, then one 512-bit insert: cheaper than three 128-bit inserts into 512 bits.
+    static __m256 Half(const char* line, uint32_t low, uint32_t high) {
+        return _mm256_insertf128_ps(_mm256_castps128_ps256(Entry(line, low)), Entry(line, high), 1);
+    }
+    static F Gather4(const char* line, const uint32_t* o, int k) {
+        const __m256 low = Half(line, o[k], o[4 + k]);
+        const __m256 high = Half(line, o[8 + k], o[12 + k]);
+        return _mm512_castpd_ps(
+            _mm512_insertf64x4(_mm512_castps_pd(_mm512_castps256_ps512(low)), _mm256_castps_pd(high), 1));
+    }
+    static void Taps(const char* line, const uint32_t* o, F& a0, F& b0, F& a1, F& b1) {
+        const F r0 = Gather4(line, o, 0);
+        const F r1 = Gather4(line, o, 1);
+        const F r2 = Gather4(line, o, 2);
+        const F r3 = Gather4(line, o, 3);
+        const F t0 = _mm512_unpacklo_ps(r0, r1);
+        const F t1 = _mm512_unpackhi_ps(r0, r1);
+        const F t2 = _mm512_unpacklo_ps(r2, r3);
+        const F t3 = _mm512_unpackhi_ps(r2, r3);
+        a0 = _mm512_shuffle_ps(t0, t2, 0x44);
+        b0 = _mm512_shuffle_ps(t0, t2, 0xEE);
+        a1 = _mm512_shuffle_ps(t1, t3, 0x44);
+        b1 = _mm512_shuffle_ps(t1, t3, 0xEE);
+    }
+};
