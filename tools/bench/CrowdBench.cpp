@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
     // Real-time factor, the median over programs and repetitions, and how many times the oracle's.
     std::printf("\nSummary: seconds of audio per CPU second, 59 people, stereo, 44.1 kHz, median over programs");
     for (int program : kPrograms) std::printf(" %d", program);
-    std::printf("\n%-8s %14s %14s %12s %12s\n", "kernel", "diffuser off", "diffuser on", "x oracle off",
+    std::printf("\n%-12s %14s %14s %12s %12s\n", "kernel", "diffuser off", "diffuser on", "x oracle off",
                 "x oracle on");
     const double oracleOff = reporter.Median(kOracleName, false);
     const double oracleOn = reporter.Median(kOracleName, true);
@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
         const double off = reporter.Median(renderer.name, false);
         const double on = reporter.Median(renderer.name, true);
         if (off == 0.0 && on == 0.0) continue;
-        std::printf("%-8s %13.1fx %13.1fx %11.2fx %11.2fx%s\n", renderer.name, off, on,
+        std::printf("%-12s %13.1fx %13.1fx %11.2fx %11.2fx%s\n", renderer.name, off, on,
                     oracleOff > 0.0 ? off / oracleOff : 0.0, oracleOn > 0.0 ? on / oracleOn : 0.0,
                     renderer.kernel == SelectCrowdKernel() ? "   (shipped)" : "");
     }
