@@ -35,12 +35,9 @@ struct CrowdScratch {
     alignas(64) float wet[2][kCrowdBatchFrames];                // diffused input, then the people's sum
 };
 
-// Audio: plain per-sample kernel, every CPU.
-void RenderCrowdScalar(MurmurhallPlug& engine, const CrowdRun& run);
 // Audio: vector kernels; call one only when the CPU has its instructions (SupportedCrowdKernels).
 void RenderCrowdSse2(MurmurhallPlug& engine, const CrowdRun& run);
 void RenderCrowdAvx2(MurmurhallPlug& engine, const CrowdRun& run);
-void RenderCrowdAvx512(MurmurhallPlug& engine, const CrowdRun& run);
 // Audio: AVX-512, tapping blocks of 16 frames per person where it can (the people summed in order).
 void RenderCrowdAvx512Frames(MurmurhallPlug& engine, const CrowdRun& run);
 
@@ -52,5 +49,5 @@ struct CrowdKernelEntry {
 std::span<const CrowdKernelEntry> SupportedCrowdKernels();
 // Any thread: the fastest kernel this CPU runs, chosen once.
 CrowdKernelFn SelectCrowdKernel();
-// Any thread: "scalar", "sse2", "avx2", "avx512", "avx512frames", or "unknown".
+// Any thread: "sse2", "avx2", "avx512frames", or "unknown".
 const char* CrowdKernelName(CrowdKernelFn kernel);

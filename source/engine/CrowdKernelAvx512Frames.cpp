@@ -1,7 +1,7 @@
 // The AVX-512 (F) crowd kernel that taps over frames: when the lines of a batch are written first
 // and nobody fades, a person's reads in 16 consecutive frames are nearly always 16 consecutive line
 // entries, which come in as four vector loads and four permutes per line, lanes being frames. The
-// people are summed in order, as the per-sample kernel does. Everything else (and every other
+// people are summed in order, as the per-sample order of steps does. Everything else (and every other
 // batch) is the shared vector kernel's, with 16 people per vector.
 #include <immintrin.h>
 

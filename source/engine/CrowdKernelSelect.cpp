@@ -5,20 +5,17 @@
 namespace {
 
 struct KernelTable {
-    CrowdKernelEntry entries[5];
+    CrowdKernelEntry entries[3];
     int count = 0;
 };
 
 KernelTable BuildTable() {
     KernelTable table;
-    table.entries[table.count++] = {"scalar", &RenderCrowdScalar};
     table.entries[table.count++] = {"sse2", &RenderCrowdSse2};
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2")) table.entries[table.count++] = {"avx2", &RenderCrowdAvx2};
-    if (__builtin_cpu_supports("avx512f")) {
-        table.entries[table.count++] = {"avx512", &RenderCrowdAvx512};
+    if (__builtin_cpu_supports("avx512f"))
         table.entries[table.count++] = {"avx512frames", &RenderCrowdAvx512Frames};
-    }
     return table;
 }
 
@@ -37,10 +34,8 @@ std::span<const CrowdKernelEntry> SupportedCrowdKernels() {
 CrowdKernelFn SelectCrowdKernel() { return SupportedCrowdKernels().back().kernel; }
 
 const char* CrowdKernelName(CrowdKernelFn kernel) {
-    if (kernel == &RenderCrowdScalar) return "scalar";
     if (kernel == &RenderCrowdSse2) return "sse2";
     if (kernel == &RenderCrowdAvx2) return "avx2";
-    if (kernel == &RenderCrowdAvx512) return "avx512";
     if (kernel == &RenderCrowdAvx512Frames) return "avx512frames";
     return "unknown";
 }

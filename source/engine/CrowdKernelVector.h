@@ -4,7 +4,7 @@
 //   V::W lanes; V::F floats, V::I 32-bit integers, V::M a lane mask; load/store/set1, arithmetic,
 //   compares giving M, Select(m, a, b) = m ? a : b, Taps (the four line values of W people).
 //
-// Every person's float operations are those of the per-sample kernel, in the same order, so the
+// Every person's float operations are the per-sample steps' own, in the same order, so the
 // oscillators, fades and delays come out bit for bit; only the order of summing the people differs.
 //
 // A run is rendered in batches of up to kCrowdBatchFrames frames:
@@ -59,7 +59,7 @@ float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int f
     const F pitchCoef = V::Load(ps.fPitchLfoCoef + first);
     const F delayModGain = V::Load(ps.fDelayModGain + first);
     const F pitchModGain = V::Load(ps.fPitchModGain + first);
-    // (fPitchAllCoef + fShiftCoef) + fPitchModGain * fPitchLfoSin, summed as the scalar kernel does.
+    // (fPitchAllCoef + fShiftCoef) + fPitchModGain * fPitchLfoSin, in the per-sample order.
     const F shiftBase = V::Add(V::Set1(engine.fPitchAllCoef), V::Load(ps.fShiftCoef + first));
     F shiftSin = V::Load(ps.fShiftSin + first);
     F shiftCos = V::Load(ps.fShiftCos + first);
