@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config binutils
-  libsndfile1-dev
+  libsndfile1-dev libcairo2-dev libx11-dev libfreetype-dev fonts-dejavu-core
+  xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 

@@ -1,0 +1,22 @@
+// Everything an editor written against the toolkit needs, in one include.
+#pragma once
+
+#include "toolkit/AEffGUIEditor.h"
+#include "toolkit/CAnimKnob.h"
+#include "toolkit/CBitmap.h"
+#include "toolkit/CColor.h"
+#include "toolkit/CControl.h"
+#include "toolkit/CControlListener.h"
+#include "toolkit/CDrawContext.h"
+#include "toolkit/CFileSelector.h"
+#include "toolkit/CFrame.h"
+#include "toolkit/CKickButton.h"
+#include "toolkit/COffscreenContext.h"
+#include "toolkit/COnOffButton.h"
+#include "toolkit/COptionMenu.h"
+#include "toolkit/CParamDisplay.h"
+#include "toolkit/CRect.h"
+#include "toolkit/CTextEdit.h"
+#include "toolkit/CVSTGUITimer.h"
+#include "toolkit/CView.h"
+#include "toolkit/VstguiTypes.h"
