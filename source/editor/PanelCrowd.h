@@ -1,0 +1,64 @@
+// The crowd panel: every visible person as a marker on a plane of two of their values (the display
+// menu picks which), the selected one ringed and animated; people are picked and dragged with the
+// mouse. On its help screen it hands everything to its help pages.
+#pragma once
+
+#include "toolkit/CControl.h"
+
+class CBitmap;
+class COffscreenContext;
+class EffectEditor;
+class HelpPages;
+class MurmurhallPlug;
+
+class PanelCrowd : public CControl {
+public:
+    enum Screen { kCrowdScreen = 0, kHelpScreen = 1 };
+
+    // UI thread: listener is the editor; tag 737; background bitmap 211.
+    PanelCrowd(const CRect& size, CControlListener* listener, long tag, CBitmap* background);
+    // UI thread: deletes the help pages, releases the offscreen.
+    ~PanelCrowd() override;
+
+    void draw(CDrawContext* context) override;
+    CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
+    CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override;
+    CMouseEventResult onMouseMoved(CPoint& where, const long& buttons) override;
+    CMessageResult notify(CBaseObject* sender, const char* message) override;
+
+    // UI thread: x, y of person's marker in panel coordinates for the current display mode.
+    void getPersonPos(int person, int& x, int& y);
+    // UI thread: moves person so its marker sits at panel point x, y.
+    void setPersonPos(int person, int x, int y);
+    CMouseEventResult PopMouseDown(CPoint& where, const long& buttons);
+    CMouseEventResult PopMouseMoved(CPoint& where, const long& buttons);
+    void drawPopulation(CDrawContext* context);
+
+    // UI thread: the editor switches screens and raises the redraw flag.
+    void SetScreen(Screen newScreen) { screen = newScreen; }
+    Screen GetScreen() const { return screen; }
+    void SetRedraw(float flag) { redrawFlag = flag; }
+    float GetRedraw() const { return redrawFlag; }
+    // UI thread: the display mode, read from the editor's display menu (0, 1 or 2).
+    int GetDisplayMode() const;
+    int GetDraggedPerson() const { return draggedPerson; }
+    HelpPages* GetHelp() const { return help; }
+
+    bool isTypeOf(const char* type) const override;
+    CView* newCopy() const override;
+
+private:
+    EffectEditor* editor;
+    MurmurhallPlug* engine;
+    COffscreenContext* offscreen = nullptr;
+    int draggedPerson = -1;
+    Screen screen = kCrowdScreen;
+    int versionFade = 127;
+    HelpPages* help = nullptr;
+    float redrawFlag = 1.f;
+    int animationStep = 0;
+    unsigned drawCount = 0;
+    int dragOffsetX = 0;
+    int dragOffsetY = 0;
+    char labelText[64] = {};
+};
