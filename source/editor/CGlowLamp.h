@@ -11,6 +11,8 @@ public:
     // UI thread: blends the bitmap at trunc(value × 255.9) mod 256 while the value is above 0, then
     // steps the value down by 0.1.
     void draw(CDrawContext* context) override;
+    // UI thread.
     bool isTypeOf(const char* type) const override;
+    // UI thread: a lamp with the same place, listener, bitmap and glow.
     CView* newCopy() const override;
 };

@@ -23,10 +23,15 @@ public:
     HelpPages(const HelpPages&) = delete;
     HelpPages& operator=(const HelpPages&) = delete;
 
+    // UI thread: scroll bar, arrows and the visible lines; lays the text out first if needed.
     void DrawHelp(CDrawContext* context);
+    // UI thread: word-wraps the text to the panel's width with context's font (once).
     void CreateHelp(CDrawContext* context);
+    // UI thread: picks arrow, thumb or track, starts the timer and takes the first step.
     CMouseEventResult MouseDownHelpScreen(CPoint& where, const long& buttons);
+    // UI thread: a mouse move or timer tick: one scroll step of the current drag mode.
     CMouseEventResult MouseMovedHelpScreen(CPoint& where, const long& buttons);
+    // UI thread: stops the timer.
     CMouseEventResult onMouseUp();
 
     // UI thread: what the panel forwards timer ticks with.
