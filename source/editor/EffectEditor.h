@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <thread>
 
 #include "editor/PresetEditorGUI.h"
 #include "toolkit/vstgui.h"
@@ -61,11 +63,17 @@ public:
     // Any thread: the file selector's path made a file-system path of at most maxLen bytes; 0 on
     // success, -43 when it does not fit.
     static long FSSpecToPOSIXPath(const char* spec, char* path, long maxLen);
+    // Any thread: the preset file for a chosen path: a 3-letter extension is replaced by .fxp, and
+    // .fxp is appended otherwise.
+    static std::string PresetFilePath(const char* path);
+    // Any thread: entry trunc(entries × value + 0.5) of a menu or person value; NaN reads as 0 and
+    // huge values are held to ±1e6, so the result is always a usable int.
+    static int EntryIndex(double value, long entries);
 
     // Any thread: the engine this editor owns.
     MurmurhallPlug* GetEngine() const { return engine; }
     // UI thread: the state the crowd panel, the help pages and the preset GUI read.
-    bool IsEditorOpen() const { return openFlag; }
+    bool IsEditorOpen() const { return openFlag.load(std::memory_order_acquire); }
     CBitmap* GetBitmap(long resourceID) const;
     COptionMenu* GetDisplayMenu() const { return displayMenu; }
     // UI thread: the person knob showing value k (0..7) of the selected person; null when closed.
@@ -78,7 +86,21 @@ public:
 
 private:
     void ApplyParameter(VstInt32 index, float value);
+    void ApplyPopulation(float value);
+    void ApplySelection(float value);
+    void RelabelPersonMenu(int population);
+    int ShownPerson();
+    void MarkParameter(VstInt32 index);
     void ApplyMarkedParameters();
+    bool OnUIThread() const;
+    void ForgetViews();
+    // Fills the request record and starts the selector; false when a request is still running.
+    bool StartFileRequest(VstInt32 command, const char* typeName, const char* title,
+                          void (EffectEditor::*arrived)(const char* path));
+    void SavePathArrived(const char* path);
+    void LoadPathArrived(const char* path);
+    bool WritePresetFile(const char* path);
+    bool ReadPresetFile(const char* path);
 
     MurmurhallPlug* engine = nullptr;
     CFileSelector* fileSelector = nullptr;
@@ -113,8 +135,16 @@ private:
     CBitmap* panelBitmaps[9] = {};
 
     CControl* controlsByParameter[736] = {};
-    bool openFlag = false;
+    // Read by whichever thread the shell's setParameter runs on.
+    std::atomic<bool> openFlag{false};
     uint32_t lastRefresh = 0;
+    // The thread that opened the window and runs idle; other threads only mark.
+    std::atomic<std::thread::id> uiThread{};
+
+    // The request handed to the file selector; it must outlive the dialog.
+    VstFileType presetFileType{};
+    VstFileSelect presetFileSelect{};
+    char presetReturnPath[CFileSelector::kMaxPath] = {};
 
     // Parameter changes from threads other than the UI thread, applied by idle in index order.
     std::atomic<uint32_t> markedWords[23] = {};

@@ -17,8 +17,10 @@ public:
     void PresetMenus(CFrame* frame);
     // UI thread: refills the program menu from the bank; the action menu back to entry 0.
     void PresetRescan();
+    // UI thread: the window closed and its frame took the controls along.
+    void Forget();
 
-    // UI thread: the controls of the open window (null before AddGUI; stale after close).
+    // UI thread: the controls of the open window (null before AddGUI and after close).
     COptionMenu* GetActionMenu() const { return presetActionMenu; }
     COptionMenu* GetProgramMenu() const { return programMenu; }
     CTextEdit* GetNameField() const { return programNameField; }
