@@ -30,6 +30,8 @@ public:
     bool isRunning() const;
     // UI thread: delivers a finished child dialog's answer; called from idle.
     void poll();
+    // UI thread: poll() on every selector of the process (AEffGUIEditor's idle calls it).
+    static void PollAll();
 
     static constexpr int kMaxPath = 512;
 
