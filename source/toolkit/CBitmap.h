@@ -37,4 +37,5 @@ private:
     CCoord width = 0;
     CCoord height = 0;
     cairo_surface_t* surface = nullptr;
+    cairo_surface_t* surface2x = nullptr;  // the "@2x" picture for dense screens, when there is one
 };
