@@ -30,7 +30,7 @@ public:
     CCoord getLineWidth() const { return lineWidth; }
     void setLineStyle(CLineStyle style);
     CLineStyle getLineStyle() const { return lineStyle; }
-    // kCopyMode draws hard edges; kAntialias smooths lines and text.
+    // kCopyMode draws hard edges; kAntialias smooths lines and shapes. Text is always smoothed.
     void setDrawMode(CDrawMode mode);
     CDrawMode getDrawMode() const { return drawMode; }
 
@@ -45,14 +45,16 @@ public:
     void setFont(CFont fontID, long size = 0, long style = 0);
     CFont getFont() const { return font; }
     long getFontSize() const { return fontSize; }
-    // Width in view pixels of string in the current font (the same on every machine).
+    // Width in view pixels of string in the current font, rounded to the nearest pixel (the same on
+    // every machine and at every scale factor).
     CCoord getStringWidth(const char* string);
     // Draws string vertically centred in rect with the given alignment, clipped to rect; opaque
     // fills rect with the fill colour first.
     void drawString(const char* string, const CRect& rect, short opaque = false,
                     CHoriTxtAlign hAlign = kCenterText);
 
-    // Drawing outside rect is dropped (intersected with the surface).
+    // Drawing outside rect is dropped (intersected with the surface). Like drawing, the clip moves
+    // with the origin offset, also when the offset changes later.
     void setClipRect(const CRect& clip);
     CRect& getClipRect(CRect& clip) const;
     void resetClipRect();

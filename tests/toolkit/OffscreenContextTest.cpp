@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Canvas.h"
+#include "toolkit/CFrame.h"
 #include "toolkit/COffscreenContext.h"
 
 namespace {
@@ -49,6 +50,22 @@ TEST(OffscreenContext, CopyToADenseContextDoublesPixels) {
     EXPECT_EQ(dense.countColour(kBlue), 32);
     EXPECT_EQ(dense.pixel(3, 7), kRed);
     EXPECT_EQ(dense.pixel(4, 0), kBlue);
+}
+
+TEST(OffscreenContext, TakesTheFramesScaleFactor) {
+    CFrame frame(CRect(0, 0, 20, 20), nullptr, nullptr);
+    frame.setScaleFactor(2.0);
+    COffscreenContext offscreen(&frame, 4, 3, kRedCColor);
+    EXPECT_EQ(offscreen.getScaleFactor(), 2.0);
+    EXPECT_EQ(offscreen.getWidth(), 4);
+    offscreen.setFillColor(kBlueCColor);
+    offscreen.fillRect(CRect(0, 0, 1, 1));
+    // Dense pixels go one to one into a dense context.
+    Canvas dense(10, 10, 2.0);
+    offscreen.copyFrom(&dense.context, CRect(0, 0, 4, 3));
+    EXPECT_EQ(dense.countColour(kBlue), 4);
+    EXPECT_EQ(dense.countColour(kRed), 8 * 6 - 4);
+    EXPECT_EQ(dense.pixel(8, 0), kWhite);
 }
 
 TEST(OffscreenContext, CopyOntoItselfMovesPixels) {
