@@ -44,5 +44,6 @@ private:
     CPoint lastPoint;
     float entryValue = 0.f;
     float startAngleValue = 0.f;
+    long lastButtons = 0;  // a change of shift mid-drag re-bases the linear drag
     bool dragging = false;
 };
