@@ -28,8 +28,9 @@ case "$mode" in
     dir="$root/build-tsan"
     cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DMURMURHALL_SANITIZE=thread -DMURMURHALL_BENCH=OFF
-    ninja -C "$dir" test_engine_threads
-    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir "$dir" --output-on-failure -R test_engine_threads
+    ninja -C "$dir" test_engine_threads test_editor_threads
+    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir "$dir" --output-on-failure \
+      -R 'test_(engine|editor)_threads'
     ;;
   *)
     echo "usage: scripts/test.sh [--asan|--tsan]" >&2

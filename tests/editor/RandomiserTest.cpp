@@ -1,0 +1,149 @@
+// The randomiser: which people and which values it draws, between which bounds, and with what.
+#include <cstdlib>
+
+#include "EditorHarness.h"
+
+using namespace edtest;
+
+namespace {
+
+constexpr float kBefore = 0.9f;  // every person value before a randomisation
+constexpr float kDrawn = 0.3f;   // lower = upper: every draw is exactly this
+
+class RandomiserTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        ASSERT_TRUE(Open());
+        for (int p = 0; p < kNumPeople; ++p)
+            for (int k = 0; k < 12; ++k) Set(PersonIndex(p, k), kBefore);
+        Bounds(kDrawn, kDrawn);
+        host.Clear();
+    }
+    void Bounds(float lower, float upper) {
+        Control(4)->setValue(lower);
+        Control(5)->setValue(upper);
+    }
+    // Scope switch on (every person of the population) or off (the selected one), target entry.
+    void Randomise(bool everyone, int target) {
+        Control(744)->setValue(everyone ? 1.0f : 0.0f);
+        Menu(743)->setCurrent(target);
+        editor->RandomiseParams();
+    }
+    // A bit per person value k (0..10; person 59's value 11 is no parameter) that holds the drawn
+    // value; -1 when any value is neither. Read from the record: the host does not see them all.
+    int Drawn(int p) {
+        int mask = 0;
+        for (int k = 0; k < 11; ++k) {
+            const float v = engine->CurrentProgram().Load(PersonIndex(p, k));
+            if (v == kDrawn)
+                mask |= 1 << k;
+            else if (v != kBefore)
+                return -1;
+        }
+        return mask;
+    }
+    static float Formula(float lower, float upper, int r) {
+        return ((upper - lower) * 3.0517578e-5f) * static_cast<float>(r % 32768) + lower;
+    }
+};
+
+TEST_F(RandomiserTest, ScopeOnCoversThePopulationFromPersonZero) {
+    Set(0, 0.0f);
+    Randomise(true, 0);
+    EXPECT_EQ(Drawn(0), 0xFF);
+    for (int p = 1; p < kNumPeople; ++p) EXPECT_EQ(Drawn(p), 0) << p;
+
+    Set(0, 12 * kStep);
+    Randomise(true, 0);
+    for (int p = 0; p < kNumPeople; ++p) EXPECT_EQ(Drawn(p), p <= 12 ? 0xFF : 0) << p;
+}
+
+TEST_F(RandomiserTest, FullPopulationReachesTheLastPersonAndIgnoresTheOneBeyond) {
+    Set(0, 1.0f);
+    const float globals[4] = {Get(0), Get(1), Get(2), Get(13)};
+    Randomise(true, 0);
+    for (int p = 0; p < kNumPeople; ++p) EXPECT_EQ(Drawn(p), 0xFF) << p;
+    EXPECT_EQ(Get(0), globals[0]);
+    EXPECT_EQ(Get(1), globals[1]);
+    EXPECT_EQ(Get(2), globals[2]);
+    EXPECT_EQ(Get(13), globals[3]);
+}
+
+TEST_F(RandomiserTest, ScopeOffDrawsForTheSelectedPersonOnly) {
+    Set(0, 40 * kStep);
+    Set(1, 17 * kStep);
+    Randomise(false, 0);
+    for (int p = 0; p < kNumPeople; ++p) EXPECT_EQ(Drawn(p), p == 17 ? 0xFF : 0) << p;
+    Set(0, 2 * kStep);  // the selection follows the population down to person 2
+    Randomise(false, 9);
+    EXPECT_EQ(Drawn(2), 1 << 7);
+}
+
+TEST_F(RandomiserTest, EachTargetDrawsItsValuesOnly) {
+    const int expected[10] = {0xFF, 0x7F, 1 << 0, 1 << 1, 1 << 2, 1 << 3, 1 << 4, 1 << 5, 1 << 6, 1 << 7};
+    Set(1, 0.0f);
+    for (int target = 0; target < 10; ++target) {
+        for (int k = 0; k < 12; ++k) Set(PersonIndex(0, k), kBefore);
+        Randomise(false, target);
+        EXPECT_EQ(Drawn(0), expected[target]) << Title(Menu(743), target);
+    }
+}
+
+TEST_F(RandomiserTest, DrawsFollowTheFormulaOneFreshDrawPerValue) {
+    Bounds(0.25f, 0.75f);
+    Set(1, 3 * kStep);
+    std::srand(1234);
+    int r[8];
+    for (int& draw : r) draw = std::rand();
+    std::srand(1234);
+    Randomise(false, 0);
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(Get(PersonIndex(3, k)), Formula(0.25f, 0.75f, r[k])) << k;
+    EXPECT_TRUE(host.Automations().empty()) << "randomised values are not automation";
+}
+
+TEST_F(RandomiserTest, BoundsHoldEveryDraw) {
+    Bounds(0.0f, 1.0f);
+    float highest = 0.0f, lowest = 1.0f;
+    for (int i = 0; i < 200000; ++i) {
+        const float v = editor->RandomLowToUpp();
+        highest = std::max(highest, v);
+        lowest = std::min(lowest, v);
+    }
+    EXPECT_LT(highest, 1.0f);
+    EXPECT_GE(highest, 32760.0f / 32768.0f);
+    EXPECT_GE(lowest, 0.0f);
+    EXPECT_EQ(Formula(0.0f, 1.0f, 32767), 32767.0f / 32768.0f);
+
+    Bounds(0.8f, 0.2f);  // reversed: between them, from the lower one down
+    for (int i = 0; i < 1000; ++i) {
+        const float v = editor->RandomLowToUpp();
+        EXPECT_TRUE(v > 0.2f && v <= 0.8f) << v;
+    }
+}
+
+TEST_F(RandomiserTest, ButtonRandomisesOnEveryReport) {
+    Set(1, 0.0f);
+    Control(744)->setValue(0.0f);
+    Menu(743)->setCurrent(9);
+    Bounds(0.0f, 1.0f);
+    std::srand(99);
+    const int first = std::rand(), second = std::rand(), third = std::rand();
+    std::srand(99);
+    Click(Control(742));  // released on the button: reports 1, then 0
+    EXPECT_EQ(Get(PersonIndex(0, 7)), Formula(0.0f, 1.0f, second));
+    Headless()->mouseDown(Centre(Control(742)));
+    Headless()->mouseUp(CPoint(250, 200));  // released off it: reports 0 only
+    EXPECT_EQ(Get(PersonIndex(0, 7)), Formula(0.0f, 1.0f, third));
+    (void)first;
+}
+
+TEST_F(RandomiserTest, SelectedPersonsKnobsShowTheNewValues) {
+    Set(1, 4 * kStep);
+    Bounds(0.0f, 1.0f);
+    Randomise(false, 0);
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(editor->GetPersonKnob(k)->getValue(), Get(PersonIndex(4, k))) << k;
+    EXPECT_EQ(Panel()->GetRedraw(), 1.0f);
+}
+
+}  // namespace

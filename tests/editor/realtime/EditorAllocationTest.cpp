@@ -1,0 +1,156 @@
+// A host may call setParameter and setProgram on its audio thread. With the window open, the
+// editor's part of those calls must not touch the heap: every allocation in the process is counted
+// while another thread automates, and only the UI thread's idle may then allocate.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <new>
+#include <thread>
+
+#include "ProgramData.h"
+#include "editor/EffectEditor.h"
+#include "platform/Ticks.h"
+#include "shell/EffectVST.h"
+#include "toolkit/HeadlessPlatformFrame.h"
+
+namespace {
+
+std::atomic<bool> gCounting{false};
+std::atomic<long> gAllocations{0}, gFrees{0};
+
+void NoteAllocation() {
+    if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1, std::memory_order_relaxed);
+}
+void NoteFree(void* p) {
+    if (p != nullptr && gCounting.load(std::memory_order_relaxed)) gFrees.fetch_add(1, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+// The C allocator is replaced only without sanitizers: theirs must see every block.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+extern "C" {
+void* __libc_malloc(size_t);
+void __libc_free(void*);
+void* __libc_calloc(size_t, size_t);
+void* __libc_realloc(void*, size_t);
+void* __libc_memalign(size_t, size_t);
+
+void* malloc(size_t size) { return NoteAllocation(), __libc_malloc(size); }
+void free(void* p) { NoteFree(p), __libc_free(p); }
+void* calloc(size_t n, size_t size) { return NoteAllocation(), __libc_calloc(n, size); }
+void* realloc(void* p, size_t size) { return NoteAllocation(), __libc_realloc(p, size); }
+void* memalign(size_t alignment, size_t size) { return NoteAllocation(), __libc_memalign(alignment, size); }
+void* aligned_alloc(size_t alignment, size_t size) { return NoteAllocation(), __libc_memalign(alignment, size); }
+int posix_memalign(void** out, size_t alignment, size_t size) {
+    NoteAllocation();
+    void* p = __libc_memalign(alignment, size);
+    return p == nullptr ? ENOMEM : (*out = p, 0);
+}
+}
+#endif
+
+namespace {
+void* CountedNew(size_t size, size_t alignment = 0) {
+    NoteAllocation();
+    void* p = alignment ? std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment)
+                        : std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) throw std::bad_alloc();
+    return p;
+}
+void CountedDelete(void* p) {
+    NoteFree(p);
+    std::free(p);
+}
+}  // namespace
+
+void* operator new(size_t size) { return CountedNew(size); }
+void* operator new[](size_t size) { return CountedNew(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return std::malloc(size == 0 ? 1 : size); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return std::malloc(size == 0 ? 1 : size); }
+void* operator new(size_t size, std::align_val_t a) { return CountedNew(size, static_cast<size_t>(a)); }
+void* operator new[](size_t size, std::align_val_t a) { return CountedNew(size, static_cast<size_t>(a)); }
+void operator delete(void* p) noexcept { CountedDelete(p); }
+void operator delete[](void* p) noexcept { CountedDelete(p); }
+void operator delete(void* p, size_t) noexcept { CountedDelete(p); }
+void operator delete[](void* p, size_t) noexcept { CountedDelete(p); }
+void operator delete(void* p, std::align_val_t) noexcept { CountedDelete(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { CountedDelete(p); }
+void operator delete(void* p, size_t, std::align_val_t) noexcept { CountedDelete(p); }
+void operator delete[](void* p, size_t, std::align_val_t) noexcept { CountedDelete(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { CountedDelete(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { CountedDelete(p); }
+
+namespace {
+
+// A host whose callback itself never allocates.
+VstIntPtr QuietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? kVstVersion : 0;
+}
+
+uint32_t gTicks = 1000;
+uint32_t Ticks() { return gTicks; }
+
+TEST(EditorAllocation, ParameterAndProgramCallsFromAnotherThreadNeverAllocate) {
+    SetPlatformFrameFactory(HeadlessPlatformFrame::Create);
+    SetMillisecondTicksForTesting(&Ticks);
+    AEffect* effect = CreateMurmurhallEffect(QuietHost);
+    ASSERT_NE(effect, nullptr);
+    auto* shell = static_cast<EffectVST*>(static_cast<AudioEffect*>(effect->object));
+    auto* editor = static_cast<EffectEditor*>(shell->getEditor());
+    int parent = 0;
+    ASSERT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0, &parent, 0.0f), 1);
+    effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
+
+    // Every kind of change the editor reacts to: population, selection (relabelling and
+    // re-targeting on the UI thread), the name slot, person values, program select and steps.
+    std::atomic<long> allocations{-1}, frees{-1};
+    std::thread audio([&] {
+        gAllocations.store(0);
+        gFrees.store(0);
+        gCounting.store(true);
+        for (int round = 0; round < 4; ++round) {
+            effect->setParameter(effect, 0, 0.25f + 0.1f * static_cast<float>(round));
+            effect->setParameter(effect, 1, 0.05f * static_cast<float>(round));
+            for (int index = 2; index < kNumParams; ++index)
+                if (index != 8 && index != 9 && index != 10 && index != 14)
+                    effect->setParameter(effect, index, 0.001f * static_cast<float>(index % 1000));
+            effect->setParameter(effect, 11, 0.0f);
+            effect->setParameter(effect, 8, static_cast<float>(round) / 24.0f);
+            effect->setParameter(effect, 10, 0.0f);
+            effect->setParameter(effect, 9, 0.0f);
+            effect->dispatcher(effect, effSetProgram, 0, round + 3, nullptr, 0.0f);
+            effect->setParameter(effect, 2, 0.375f);
+        }
+        gCounting.store(false);
+        allocations.store(gAllocations.load());
+        frees.store(gFrees.load());
+    });
+    audio.join();
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(frees.load(), 0);
+
+    // The UI thread catches up at its next idle.
+    const float before = editor->GetControlForParameter(2)->getValue();
+    gTicks += 40;
+    effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
+    EXPECT_NE(before, 0.375f);
+    EXPECT_EQ(editor->GetControlForParameter(2)->getValue(), 0.375f);
+    EXPECT_EQ(effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0.0f), 6);
+
+    // The counter works: the UI thread's own changes do allocate (the program list's rescan).
+    gAllocations.store(0);
+    gCounting.store(true);
+    effect->setParameter(effect, 11, 0.0f);
+    gCounting.store(false);
+    EXPECT_GT(gAllocations.load(), 0);
+
+    effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    SetMillisecondTicksForTesting(nullptr);
+    SetPlatformFrameFactory(nullptr);
+}
+
+}  // namespace
