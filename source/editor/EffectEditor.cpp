@@ -180,17 +180,18 @@ bool EffectEditor::open(void* ptr) {
     personMenu->setFont(kNormalFontSmall);
     for (int i = 0; i < 60; ++i) personMenu->addEntry("--");
     RelabelPersonMenu(EntryIndex(GetEffectParam(0), 60));
+    // A stored selection beyond the population shows (and edits) the population's last person,
+    // as the routing does.
+    const int person = ShownPerson();
     const float selection = GetEffectParam(1);
-    add(personMenu, selection);
+    add(personMenu, EntryIndex(selection, 60) == person ? selection : static_cast<float>(person) * 0.016666668f);
     add(personPrevious = kick(448, 39, 740, downBitmap), 0.0f);
     add(personNext = kick(472, 39, 741, upBitmap), 0.0f);
 
     // 17 to 24: the selected person's knobs; 25 to 27: spread, spectra offset, solo.
-    const int person = EntryIndex(selection, 60);
     for (int k = 0; k < 8; ++k) {
-        const int index = 17 + 12 * person + k;
         personKnobs[k] = knob(kPersonKnobPlaces[k][0], kPersonKnobPlaces[k][1], 17 + k, knobBitmap);
-        add(personKnobs[k], person >= 0 && index < kNumParams ? GetEffectParam(index) : 0.0f);
+        add(personKnobs[k], GetEffectParam(17 + 12 * person + k));
     }
     add(spreadKnob = knob(361, 318, 12, knobBitmap), GetEffectParam(12));
     add(spectraOffsetKnob = knob(425, 318, 13, knobBitmap), GetEffectParam(13));

@@ -157,6 +157,19 @@ TEST_F(EditorWindowTest, PersonKnobsOpenOnTheSelectedPerson) {
     for (int k = 0; k < 8; ++k) EXPECT_EQ(editor->GetPersonKnob(k)->getValue(), Get(137 + k)) << k;
 }
 
+TEST_F(EditorWindowTest, StoredSelectionBeyondThePopulationOpensOnTheLastPerson) {
+    Set(1, 9 * kStep);
+    Set(0, 4 * kStep);  // with the window closed nothing clamps the stored selection
+    for (int k = 0; k < 8; ++k) Set(PersonIndex(4, k), 0.0625f * static_cast<float>(k + 1));
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(Menu(1)->getCurrentIndex(), 4);
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(editor->GetPersonKnob(k)->getValue(), Get(PersonIndex(4, k))) << k;
+    host.Clear();
+    UserSets(Control(18), 0.5f);
+    EXPECT_EQ(host.Automations(), (std::vector<std::pair<int, float>>{{PersonIndex(4, 1), 0.5f}}))
+        << "the knob edits the person it shows";
+}
+
 TEST_F(EditorWindowTest, MenusHaveTheirEntriesStyleAndText) {
     Set(0, 0.5f);  // 31 people
     ASSERT_TRUE(Open());
