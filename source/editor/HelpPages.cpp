@@ -278,19 +278,25 @@ CMouseEventResult HelpPages::MouseMovedHelpScreen(CPoint& where, const long& /*b
                 scrollOffset = maxOffset * thumb / trackLength;
             }
             break;
-        case kDragTrack:
+        case kDragTrack: {
             if (repeatCount >= 1 && repeatCount <= kRepeatDelay) {
                 ++repeatCount;
                 break;
             }
-            if (y > 49 + thumb + kThumbHeight) {
+            const bool below = y > 49 + thumb + kThumbHeight;
+            const bool above = y < 49 + thumb;
+            // A page moves the thumb farther than its own height, so it can jump over the pointer;
+            // paging keeps the press's direction and stops there instead of bouncing back.
+            if (repeatCount == 0) pageDirection = below ? 1 : (above ? -1 : 0);
+            if (below && pageDirection > 0) {
                 scrollOffset = std::min(scrollOffset + kPageStep, maxOffset);
-            } else if (y < 49 + thumb) {
+            } else if (above && pageDirection < 0) {
                 scrollOffset = std::max(scrollOffset - kPageStep, 0);
             }
             thumbFollows();
             ++repeatCount;
             break;
+        }
         default:
             break;
     }

@@ -59,6 +59,7 @@ private:
     int thumb = 0;
     int dragMode = -1;
     int repeatCount = 0;
+    int pageDirection = 0;  // track paging: +1 down, -1 up, fixed by the press
     CPoint lastPoint;
     long lastButtons = 0;
     int w;
