@@ -49,12 +49,13 @@ TEST_F(ShellTest, IdentityFlagsAndCountsThroughTheDispatcher) {
         {effGetVendorVersion, 202}, {effGetPlugCategory, 1},   {effGetVstVersion, 2400},      {effKeysRequired, 1},
         {effIdentify, 0x4E764566},  {effProcessEvents, 1},     {effGetNumProgramCategories, 1}};
     for (const auto& [opcode, answer] : answers) EXPECT_EQ(Call(opcode, 0, 0, &events), answer) << opcode;
-    // No window exists yet: an empty rectangle, and opening refuses.
+    // The editor's window is as large as its background picture (opening it: tests/editor).
     ERect* rect = nullptr;
     EXPECT_EQ(Call(effEditGetRect, 0, 0, &rect), 1);
     ASSERT_NE(rect, nullptr);
-    EXPECT_EQ(std::tuple(rect->top, rect->left, rect->bottom, rect->right), std::tuple(0, 0, 0, 0));
-    EXPECT_EQ(Call(effEditOpen, 0, 0, &rect), 0);
+    EXPECT_EQ(std::tuple(rect->top, rect->left), std::tuple(0, 0));
+    EXPECT_GT(rect->bottom, 0);
+    EXPECT_GT(rect->right, 0);
 }
 
 TEST_F(ShellTest, CanDoAnswersOnlyTheFourExactStringsAndOnlyTwoPinsExist) {
