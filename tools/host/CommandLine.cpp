@@ -163,6 +163,58 @@ void ParseRender(Arguments& args, RenderOptions& options) {
     }
 }
 
+void ParseEdit(Arguments& args, EditOptions& options) {
+    bool optionsEnded = false;
+    bool havePlugin = false;
+    while (!args.Done()) {
+        const std::string arg = args.Take();
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (havePlugin) Fail("edit takes one plug-in path, not also '" + arg + "'");
+            options.plugin = arg;
+            havePlugin = true;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const size_t equals = arg.find('=');
+        const std::string option = arg.substr(0, equals);
+        const std::string inlineText = equals == std::string::npos ? std::string() : arg.substr(equals + 1);
+        const std::string* inlineValue = equals == std::string::npos ? nullptr : &inlineText;
+        const auto text = [&](std::optional<std::string>& slot, const char* what) {
+            if (slot.has_value()) Fail("option " + option + " given twice");
+            slot = args.Value(option, inlineValue);
+            if (slot->empty()) Fail(option + " needs " + what);
+        };
+        const auto flag = [&](bool& slot) {
+            if (inlineValue != nullptr) Fail("option " + option + " takes no value");
+            slot = true;
+        };
+        if (option == "--input") {
+            text(options.input, "a sound file");
+        } else if (option == "--program") {
+            text(options.program, "a program number or name");
+        } else if (option == "--screenshot") {
+            text(options.screenshot, "a PNG file name");
+        } else if (option == "--events") {
+            text(options.events, "a file");
+        } else if (option == "--after") {
+            if (options.after.has_value()) Fail("option " + option + " given twice");
+            options.after = RealOption(option, args.Value(option, inlineValue), 0.0, CommandLine::kMaxEditSeconds);
+        } else if (option == "--print-program") {
+            flag(options.printProgram);
+        } else if (option == "--log-automation") {
+            flag(options.logAutomation);
+        } else {
+            Fail("unknown option '" + arg + "' (see murmurhall-host --help)");
+        }
+    }
+    if (havePlugin && options.plugin.empty()) Fail("edit needs a non-empty plug-in path");
+    // A screenshot is of a window that has had time to draw itself.
+    if (options.screenshot.has_value() && !options.after.has_value()) options.after = 1.0;
+}
+
 }  // namespace
 
 bool CommandLine::ParseInteger(const std::string& text, long& value) {
@@ -230,5 +282,13 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& list, const std::
         }
         return line;
     }
-    Fail("unknown command '" + command + "' (commands: info, render, help)");
+    if (command == "edit") {
+        line.command = Command::Edit;
+        ParseEdit(args, line.edit);
+        if (line.edit.plugin.empty()) {
+            line.edit.plugin = defaultPlugin;
+        }
+        return line;
+    }
+    Fail("unknown command '" + command + "' (commands: info, render, edit, help)");
 }

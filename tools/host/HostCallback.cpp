@@ -50,8 +50,12 @@ void HostCallback::SetProcessLevel(int32_t level) {
     processLevel.store(level, std::memory_order_relaxed);
 }
 
-VstIntPtr HostCallback::Callback(AEffect* /*effect*/, VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*value*/,
-                                 void* ptr, float /*opt*/) noexcept {
+void HostCallback::SetAutomationLog(std::FILE* out) {
+    automationLog.store(out, std::memory_order_release);
+}
+
+VstIntPtr HostCallback::Callback(AEffect* /*effect*/, VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/,
+                                 void* ptr, float opt) noexcept {
     // With no host object (yet, or any more) answer as a freshly made host would.
     const HostCallback* host = active.load(std::memory_order_acquire);
     switch (opcode) {
@@ -67,6 +71,21 @@ VstIntPtr HostCallback::Callback(AEffect* /*effect*/, VstInt32 opcode, VstInt32 
         case audioMasterGetVendorString: return CopyHostString(ptr, kVendor);
         case audioMasterGetProductString: return CopyHostString(ptr, kProduct);
         case audioMasterCanDo: return CanDo(ptr);
+        case audioMasterAutomate:
+        case audioMasterBeginEdit:
+        case audioMasterEndEdit: {
+            std::FILE* log = host != nullptr ? host->automationLog.load(std::memory_order_acquire) : nullptr;
+            if (log != nullptr) {
+                if (opcode == audioMasterAutomate) {
+                    std::fprintf(log, "automate %d %.6f\n", index, static_cast<double>(opt));
+                } else {
+                    std::fprintf(log, "%s %d\n", opcode == audioMasterBeginEdit ? "begin" : "end", index);
+                }
+                // A reader on a pipe sees each line as it happens.
+                std::fflush(log);
+            }
+            return opcode == audioMasterAutomate ? 0 : 1;
+        }
         case audioMasterUpdateDisplay: return 1;
         // We pass no MIDI, so we do not claim to take part in it.
         case audioMasterWantMidi: return 0;

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 
 #include "shell/Vst24Abi.h"
 
@@ -24,6 +25,9 @@ public:
     void SetBlockSize(int32_t frames);
     // Main thread: kVstProcessLevelOffline while rendering, kVstProcessLevelUser otherwise.
     void SetProcessLevel(int32_t level);
+    // Main thread: with a stream, every automation and gesture bracket the plug-in reports is
+    // written to it as one line ("automate INDEX VALUE", "begin INDEX", "end INDEX"); null: none.
+    void SetAutomationLog(std::FILE* out);
 
     // Any thread: the function handed to the plug-in's entry. Tolerates a null effect and any
     // opcode; answers 0 to everything it does not know.
@@ -34,6 +38,7 @@ private:
     std::atomic<double> sampleRate{44100.0};
     std::atomic<int32_t> blockSize{512};
     std::atomic<int32_t> processLevel{kVstProcessLevelUser};
+    std::atomic<std::FILE*> automationLog{nullptr};
 
     static std::atomic<HostCallback*> active;
 };

@@ -74,9 +74,11 @@ public:
     // visible, so a careless plug-in cannot garble the terminal.
     static std::string CleanText(const char* buffer, size_t size);
 
-private:
+    // Main thread (the UI thread while an editor is open): any opcode, as the host sends it.
     VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                        float opt = 0.0f) const;
+
+private:
     std::string AskString(VstInt32 opcode, VstInt32 index = 0) const;
 
     AEffect* effect = nullptr;

@@ -1,10 +1,12 @@
-// murmurhall-host: a command-line VST 2.4 host for describing plug-ins and rendering files.
+// murmurhall-host: a command-line VST 2.4 host for describing plug-ins, rendering files and
+// showing a plug-in's editor.
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "CommandLine.h"
+#include "HostEdit.h"
 #include "HostError.h"
 #include "InfoCommand.h"
 #include "RenderCommand.h"
@@ -32,6 +34,8 @@ int main(int argc, char** argv) {
                 return 0;
             case CommandLine::Command::Render:
                 return RenderCommand::Run(line.render);
+            case CommandLine::Command::Edit:
+                return HostEdit::Run(line.edit);
         }
     } catch (const HostError& error) {
         std::fflush(stdout);
