@@ -5,11 +5,15 @@
 #include <cairo.h>
 #include <xcb/xcb.h>
 
+#include <time.h>
+
 #include <cstdlib>
 
 namespace {
 
 X11Display* gShared = nullptr;
+constexpr int kOpenAttempts = 3;
+constexpr long kOpenRetryNs = 10 * 1000000L;
 
 // The error of a checked request, freed; true when the request went through.
 bool Succeeded(xcb_connection_t* xcb, xcb_void_cookie_t cookie) {
@@ -24,6 +28,13 @@ bool Succeeded(xcb_connection_t* xcb, xcb_void_cookie_t cookie) {
 X11Display* X11Display::Acquire() {
     if (gShared == nullptr) {
         Display* dpy = XOpenDisplay(nullptr);
+        // A server under load may turn a connection away for a moment; without one the editor
+        // would stay invisible, so try again briefly.
+        for (int attempt = 1; dpy == nullptr && attempt < kOpenAttempts; ++attempt) {
+            timespec pause{0, kOpenRetryNs};
+            nanosleep(&pause, nullptr);
+            dpy = XOpenDisplay(nullptr);
+        }
         if (dpy == nullptr) return nullptr;
         gShared = new X11Display(dpy);
     }
@@ -46,6 +57,8 @@ X11Display::~X11Display() {
     // cairo keeps per-display state (GCs, shared-memory pools) that must go before the connection.
     if (cairoDevice != nullptr) {
         cairo_device_finish(cairoDevice);
+        // A finished device refuses every request, so these free only memory.
+        for (cairo_surface_t* surface : abandoned) cairo_surface_destroy(surface);
         cairo_device_destroy(cairoDevice);
     }
     XCloseDisplay(dpy);
@@ -142,3 +155,5 @@ cairo_surface_t* X11Display::CreateWindowSurface(Window window, int width, int h
     }
     return surface;
 }
+
+void X11Display::AbandonSurface(cairo_surface_t* surface) { abandoned.push_back(surface); }

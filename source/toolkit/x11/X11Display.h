@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 
 #include <map>
+#include <vector>
 
 #include "toolkit/x11/X11EventTarget.h"
 
@@ -51,6 +52,9 @@ public:
 
     // UI thread: an xlib surface on window; the connection's cairo device is kept for the close.
     cairo_surface_t* CreateWindowSurface(Window window, int width, int height);
+    // UI thread: takes a surface whose window is gone; it is freed once cairo has let go of the
+    // connection, when no request can be made for it any more.
+    void AbandonSurface(cairo_surface_t* surface);
 
     // Tests: references held now (0 when closed).
     static int References();
@@ -63,6 +67,7 @@ private:
     xcb_connection_t* xcb;
     Atom xembedInfo;
     cairo_device_t* cairoDevice = nullptr;
+    std::vector<cairo_surface_t*> abandoned;
     std::map<Window, X11EventTarget*> targets;
     int references = 0;
 };

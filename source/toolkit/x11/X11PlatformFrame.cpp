@@ -62,10 +62,14 @@ X11PlatformFrame::~X11PlatformFrame() {
     updateGrab();
     display->Unregister(window);
     // A window the host destroyed with its parent took its server-side picture along; finishing
-    // the surface then would free it twice and end the process, so it is left unfinished.
-    if (surface != nullptr && windowAlive && display->WindowExists(window)) {
-        cairo_surface_finish(surface);
-        cairo_surface_destroy(surface);
+    // the surface now would free that again and end the process, so it waits for the connection's end.
+    if (surface != nullptr) {
+        if (windowAlive && display->WindowExists(window)) {
+            cairo_surface_finish(surface);
+            cairo_surface_destroy(surface);
+        } else {
+            display->AbandonSurface(surface);
+        }
     }
     surface = nullptr;
     display->DestroyWindowSafely(window);
