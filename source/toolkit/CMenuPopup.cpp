@@ -3,7 +3,6 @@
 #include <cairo.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "toolkit/CDrawContext.h"
 #include "toolkit/COptionMenu.h"
@@ -46,10 +45,9 @@ CMenuPopup::~CMenuPopup() {
     if (parent != nullptr) menu->forget();
 }
 
-bool CMenuPopup::open(IPlatformFrame* platformFrame, const CPoint& topLeft, double scaleFactor) {
+bool CMenuPopup::open(IPlatformFrame* platformFrame, const CPoint& topLeft) {
     platform = platformFrame;
     screenTopLeft = topLeft;
-    scale = scaleFactor > 0.0 ? scaleFactor : 1.0;
     textRowHeight = std::max<CCoord>(kMinRowHeight, FontSize(menu->getFont()) + 5);
 
     width = kCheckWidth + WidestTitle(menu) + kTextPad + kArrowWidth;
@@ -58,10 +56,7 @@ bool CMenuPopup::open(IPlatformFrame* platformFrame, const CPoint& topLeft, doub
     for (long i = 0; i < menu->getNbEntries(); ++i) height += rowHeight(i);
 
     if (platform == nullptr) return false;
-    const CRect screenRect(topLeft.h, topLeft.v,
-                           topLeft.h + static_cast<CCoord>(std::lround(static_cast<double>(width) * scale)),
-                           topLeft.v + static_cast<CCoord>(std::lround(static_cast<double>(height) * scale)));
-    window = platform->openPopup(screenRect, this);
+    window = platform->openPopup(CRect(topLeft, CPoint(width, height)), this);
     return window != nullptr;
 }
 
@@ -232,10 +227,10 @@ void CMenuPopup::openSubmenu(long index) {
     closeSubmenu();
     COptionMenu* sub = menu->getEntry(index)->getSubmenu();
     if (sub == nullptr || sub->getNbEntries() == 0) return;
-    const CPoint topLeft(screenTopLeft.h + static_cast<CCoord>(std::lround(static_cast<double>(width - 1) * scale)),
-                         screenTopLeft.v + static_cast<CCoord>(std::lround(static_cast<double>(rowRect(index).top - 1) * scale)));
+    // Beside the row, overlapping this list's border by one pixel.
+    const CPoint topLeft(screenTopLeft.h + width - 1, screenTopLeft.v + rowRect(index).top - 1);
     auto list = std::make_unique<CMenuPopup>(root, sub, this);
-    if (!list->open(platform, topLeft, scale)) return;
+    if (!list->open(platform, topLeft)) return;
     child = std::move(list);
     childIndex = index;
     if (window) window->invalid();

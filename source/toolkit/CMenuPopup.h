@@ -21,10 +21,10 @@ public:
     CMenuPopup(const CMenuPopup&) = delete;
     CMenuPopup& operator=(const CMenuPopup&) = delete;
 
-    // UI thread: opens the window with its top-left corner at screenTopLeft (device pixels, which are
-    // scale times view pixels). Kept where asked even past a screen edge: the screen size is unknown.
-    // False when the platform has no window for it.
-    bool open(IPlatformFrame* platform, const CPoint& screenTopLeft, double scale);
+    // UI thread: opens the window with its top-left corner at screenTopLeft (screen coordinates in view
+    // pixels, as IPlatformFrame has them). Kept where asked even past a screen edge: the screen size is
+    // unknown. False when the platform has no window for it.
+    bool open(IPlatformFrame* platform, const CPoint& screenTopLeft);
 
     // UI thread: the list's size in view pixels (fixed when opened).
     CCoord getWidth() const { return width; }
@@ -75,7 +75,6 @@ private:
     long highlight = -1;
     bool pressed = false;
     CPoint screenTopLeft;
-    double scale = 1.0;
     CCoord width = 0;
     CCoord height = 0;
     CCoord textRowHeight = kMinRowHeight;

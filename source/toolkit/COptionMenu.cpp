@@ -122,14 +122,12 @@ bool COptionMenu::takeFocus(CDrawContext* /*context*/) {
     if (popup) return true;
     CFrame* frame = getFrame();
     if (frame == nullptr || frame->getPlatformFrame() == nullptr) return false;
-    const double scale = frame->getScaleFactor();
     const CPoint screen = frame->getScreenPosition();
-    const CPoint topLeft(screen.h + static_cast<CCoord>(std::lround(static_cast<double>(size.left) * scale)),
-                         screen.v + static_cast<CCoord>(std::lround(static_cast<double>(size.top) * scale)));
+    const CPoint topLeft(screen.h + size.left, screen.v + size.top);
     // Showing from the moment the window is asked for: a platform may draw it at once.
     popup = std::make_unique<CMenuPopup>(this, this, nullptr);
     popup->setHighlight(getCurrentIndex());
-    if (!popup->open(frame->getPlatformFrame(), topLeft, scale)) {
+    if (!popup->open(frame->getPlatformFrame(), topLeft)) {
         popup.reset();  // no window for it: nothing is picked
         return false;
     }

@@ -23,15 +23,14 @@ public:
     void invalid() override { ++invalidations; }
 
     // Draws the client's picture afresh; null when no surface can be made.
+    // The picture has the frame's density: screenRect is in view pixels, like the frame's.
     cairo_surface_t* render() {
-        const CCoord w = std::max<CCoord>(1, screenRect.width());
-        const CCoord h = std::max<CCoord>(1, screenRect.height());
+        const CRect viewSize(0, 0, screenRect.width(), screenRect.height());
         if (surface == nullptr) {
-            surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(w), static_cast<int>(h));
+            const auto device = [this](CCoord v) { return std::max(1, static_cast<int>(std::lround(static_cast<double>(v) * scale))); };
+            surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, device(viewSize.width()), device(viewSize.height()));
         }
         if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return nullptr;
-        const CRect viewSize(0, 0, static_cast<CCoord>(std::lround(static_cast<double>(w) / scale)),
-                             static_cast<CCoord>(std::lround(static_cast<double>(h) / scale)));
         auto* context = new CDrawContext(surface, viewSize, scale);
         client->drawPopup(context);
         context->forget();

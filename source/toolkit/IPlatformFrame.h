@@ -41,7 +41,8 @@ public:
     virtual void present(const CRect& rect) = 0;
     // UI thread: read and dispatch pending window-system events (called from the frame's idle).
     virtual void processEvents() = 0;
-    // UI thread: the frame's top-left corner in screen coordinates.
+    // UI thread: the frame's top-left corner in screen coordinates (view pixels: device pixels divided
+    // by the frame's scale factor, as every screen coordinate here).
     virtual CPoint getScreenPosition() = 0;
     // UI thread: the frame's window takes the keyboard (a text field was clicked).
     virtual void takeKeyboardFocus() = 0;

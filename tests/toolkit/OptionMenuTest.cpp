@@ -144,6 +144,19 @@ TEST_F(OptionMenuTest, AClickOpensOneListOfEveryEntryAtTheMenusScreenPlace) {
     EXPECT_EQ(platform->popupCount(), 0);
 }
 
+TEST_F(OptionMenuTest, OnADenseScreenTheListIsPlacedAndPickedInViewPixels) {
+    COptionMenu* menu = makeMenu(4);
+    frame->setScaleFactor(2.0);
+    platform->setScreenPosition(CPoint(300, 200));
+    open(menu);
+    const CRect list = platform->popupScreenRect(0);
+    EXPECT_EQ(list.getTopLeft(), CPoint(320, 230));
+    EXPECT_EQ(list.height(), 2 + 4 * kRow);
+    EXPECT_NE(platform->popupPixel(0, 20, RowCentre(3)), 0u) << "drawn over its whole height";
+    platform->popupClick(0, CPoint(20, RowCentre(3)));
+    EXPECT_EQ(recorder.values(), (std::vector<float>{3.f / 4.f}));
+}
+
 TEST_F(OptionMenuTest, PickingAnEntryReportsIndexOverEntriesInsideABracket) {
     COptionMenu* menu = makeMenu(3);
     open(menu);
