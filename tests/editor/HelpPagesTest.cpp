@@ -12,6 +12,8 @@
 
 #include "editor/HelpPages.h"
 #include "editor/PanelCrowd.h"
+#include "platform/Bundle.h"
+#include "platform/EmbeddedResources.h"
 #include "platform/Ticks.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CVSTGUITimer.h"
@@ -234,6 +236,21 @@ TEST_F(HelpTest, UnreadableFilesShowTheMissingMessage) {
         EXPECT_EQ(Classify(picture.Brightest(100, 140, 250, 160)), Ink::Missing);
         EXPECT_EQ(Classify(picture.Brightest(5, 12, 60, 40)), Ink::Dark);
     }
+}
+
+TEST_F(HelpTest, WithoutAnOverrideTheBundleOrCompiledInTextIsRead) {
+    HelpPages::SetHelpFileForTesting(nullptr);
+    HelpPages shipped(kPanelRect, nullptr, &timerTarget);
+    shipped.CreateHelp(canvas.context);
+    EXPECT_TRUE(shipped.IsLaidOut());
+    EXPECT_GT(shipped.GetLineCount(), 12);
+
+    // Without the compiled-in copy only a bundle file can serve.
+    SetEmbeddedResourcesEnabledForTesting(false);
+    HelpPages bundleOnly(kPanelRect, nullptr, &timerTarget);
+    bundleOnly.CreateHelp(canvas.context);
+    SetEmbeddedResourcesEnabledForTesting(true);
+    EXPECT_EQ(bundleOnly.IsLaidOut(), !Bundle::Resource("Murmurhall Help", "txt").empty());
 }
 
 TEST_F(HelpTest, EmptyFileIsLaidOutWithNoLines) {
