@@ -152,10 +152,12 @@ void HelpPages::CreateHelp(CDrawContext* context) {
         if (pos >= textLength) break;
 
         const auto lastKept = kept > 0 ? static_cast<unsigned char>(buffer[kept - 1]) : 0;
-        if (end == kEndByBreak || (end == kEndByWidth && lastKept < 33)) {
-            ++pos;  // the line feed of a CR LF pair, or the byte after a breaking space
-        } else if (end == kEndByWidth) {
+        if (end == kEndByBreak) {
+            ++pos;  // the line feed of a CR LF pair
+        } else if (end == kEndByWidth && lastKept >= 33) {
             // Give the partial word back to the next line, keeping at least its first byte here.
+            // A line that broke on a space keeps the next word whole: skipping a byte there would
+            // drop that word's first letter.
             while (text[pos - 1] >= 33 && kept > 1) {
                 buffer[--kept] = 0;
                 --pos;

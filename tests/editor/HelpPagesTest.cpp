@@ -156,7 +156,7 @@ TEST_F(HelpTest, MissingFinalBreakLosesTheLastByteButKeepsThePartialLine) {
     EXPECT_EQ(Classify(other.Brightest(5, 12, 200, 21)), Ink::Body);
 }
 
-TEST_F(HelpTest, BreakingByWidthAtASpaceSkipsTheByteAfterIt) {
+TEST_F(HelpTest, BreakingByWidthAtASpaceKeepsTheNextWordWhole) {
     // A first word that stays under the limit and reaches it with the space after it.
     const CCoord limit = kW - 24;
     std::string word;
@@ -173,7 +173,7 @@ TEST_F(HelpTest, BreakingByWidthAtASpaceSkipsTheByteAfterIt) {
     auto help = LayOut(WriteTemp("space_break.txt", word + " ZNext words\r\n"));
     EXPECT_EQ(help->GetLineCount(), 2);
     EXPECT_EQ(std::string(help->GetLine(0)), word + " ");
-    EXPECT_STREQ(help->GetLine(1), "Next words");
+    EXPECT_STREQ(help->GetLine(1), "ZNext words");
 }
 
 TEST_F(HelpTest, WordWiderThanTheLineLeavesItsFirstByteAndContinuesBelow) {
