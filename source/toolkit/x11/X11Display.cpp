@@ -1,8 +1,6 @@
 #include "toolkit/x11/X11Display.h"
 
 #include <X11/Xlib-xcb.h>
-#include <cairo-xlib.h>
-#include <cairo.h>
 #include <xcb/xcb.h>
 
 #include <time.h>
@@ -54,13 +52,7 @@ X11Display::X11Display(Display* display)
     : dpy(display), xcb(XGetXCBConnection(display)), xembedInfo(XInternAtom(display, "_XEMBED_INFO", False)) {}
 
 X11Display::~X11Display() {
-    // cairo keeps per-display state (GCs, shared-memory pools) that must go before the connection.
-    if (cairoDevice != nullptr) {
-        cairo_device_finish(cairoDevice);
-        // A finished device refuses every request, so these free only memory.
-        for (cairo_surface_t* surface : abandoned) cairo_surface_destroy(surface);
-        cairo_device_destroy(cairoDevice);
-    }
+    upload.reset();
     XCloseDisplay(dpy);
 }
 
@@ -147,13 +139,12 @@ bool X11Display::TranslateToRoot(Window window, int x, int y, int* rootX, int* r
     return true;
 }
 
-cairo_surface_t* X11Display::CreateWindowSurface(Window window, int width, int height) {
-    cairo_surface_t* surface =
-        cairo_xlib_surface_create(dpy, window, DefaultVisual(dpy, screen()), width, height);
-    if (cairoDevice == nullptr && cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
-        cairoDevice = cairo_device_reference(cairo_surface_get_device(surface));
+void X11Display::PutImage(Window window, cairo_surface_t* image, int x, int y, int w, int h) {
+    if (!upload) {
+        XFlush(dpy);
+        upload = std::make_unique<X11ImageUpload>(xcb, screen());
     }
-    return surface;
+    // Xlib's requests so far go out first, so the picture lands after them.
+    XFlush(dpy);
+    upload->Put(static_cast<uint32_t>(window), image, x, y, w, h);
 }
-
-void X11Display::AbandonSurface(cairo_surface_t* surface) { abandoned.push_back(surface); }

@@ -6,11 +6,11 @@
 #include <X11/Xlib.h>
 
 #include <map>
-#include <vector>
+#include <memory>
 
 #include "toolkit/x11/X11EventTarget.h"
+#include "toolkit/x11/X11ImageUpload.h"
 
-typedef struct _cairo_device cairo_device_t;
 typedef struct _cairo_surface cairo_surface_t;
 typedef struct xcb_connection_t xcb_connection_t;
 
@@ -18,7 +18,7 @@ class X11Display {
 public:
     // UI thread: the shared connection with one more reference, or null when no display opens.
     static X11Display* Acquire();
-    // UI thread: drops a reference; the last one finishes cairo's use of it and closes it.
+    // UI thread: drops a reference; the last one closes it.
     void Release();
 
     Display* display() const { return dpy; }
@@ -50,11 +50,8 @@ public:
     // UI thread: destroys window unless the server already did (with its parent).
     void DestroyWindowSafely(Window window);
 
-    // UI thread: an xlib surface on window; the connection's cairo device is kept for the close.
-    cairo_surface_t* CreateWindowSurface(Window window, int width, int height);
-    // UI thread: takes a surface whose window is gone; it is freed once cairo has let go of the
-    // connection, when no request can be made for it any more.
-    void AbandonSurface(cairo_surface_t* surface);
+    // UI thread: copies the rectangle (x, y, w, h) of image (ARGB32, the window's size) to window.
+    void PutImage(Window window, cairo_surface_t* image, int x, int y, int w, int h);
 
     // Tests: references held now (0 when closed).
     static int References();
@@ -66,8 +63,7 @@ private:
     Display* dpy;
     xcb_connection_t* xcb;
     Atom xembedInfo;
-    cairo_device_t* cairoDevice = nullptr;
-    std::vector<cairo_surface_t*> abandoned;
+    std::unique_ptr<X11ImageUpload> upload;
     std::map<Window, X11EventTarget*> targets;
     int references = 0;
 };

@@ -1,7 +1,6 @@
 #include "toolkit/x11/X11PlatformFrame.h"
 
 #include <X11/Xatom.h>
-#include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
@@ -51,7 +50,6 @@ X11PlatformFrame::X11PlatformFrame(CFrame* owner, unsigned long parentWindow)
     display->Reparent(window, parentWindow);
     display->Register(window, this);
     windowAlive = display->Map(window);
-    surface = display->CreateWindowSurface(window, width, height);
     XFlush(dpy);
 }
 
@@ -61,17 +59,6 @@ X11PlatformFrame::~X11PlatformFrame() {
     popups.clear();
     updateGrab();
     display->Unregister(window);
-    // A window the host destroyed with its parent took its server-side picture along; finishing
-    // the surface now would free that again and end the process, so it waits for the connection's end.
-    if (surface != nullptr) {
-        if (windowAlive && display->WindowExists(window)) {
-            cairo_surface_finish(surface);
-            cairo_surface_destroy(surface);
-        } else {
-            display->AbandonSurface(surface);
-        }
-    }
-    surface = nullptr;
     display->DestroyWindowSafely(window);
     display->Release();
 }
@@ -85,21 +72,13 @@ void X11PlatformFrame::present(const CRect& rect) {
 }
 
 void X11PlatformFrame::presentDevice(int x, int y, int w, int h) {
-    cairo_surface_t* backBuffer = frame->getBackBuffer();
-    if (surface == nullptr || !windowAlive || backBuffer == nullptr) return;
+    if (!windowAlive) return;
     x = std::max(x, 0);
     y = std::max(y, 0);
     w = std::min(w, width - x);
     h = std::min(h, height - y);
     if (w <= 0 || h <= 0) return;
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, backBuffer, 0, 0);
-    cairo_rectangle(cr, x, y, w, h);
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    XFlush(display->display());
+    display->PutImage(window, frame->getBackBuffer(), x, y, w, h);
 }
 
 void X11PlatformFrame::processEvents() {

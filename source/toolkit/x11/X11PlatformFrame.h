@@ -12,7 +12,6 @@
 class X11Display;
 class X11Popup;
 class DoubleClickDetector;
-typedef struct _cairo_surface cairo_surface_t;
 
 // UI thread: a child of the X11 window parentWindow (an X11 Window id passed as a pointer), or null
 // when no display can be opened or the parent does not exist.
@@ -22,7 +21,7 @@ class X11PlatformFrame : public IPlatformFrame, public X11EventTarget {
 public:
     // UI thread: use CreateX11PlatformFrame; valid() tells whether the window was made.
     X11PlatformFrame(CFrame* frame, unsigned long parentWindow);
-    // UI thread: closes the pop-ups' grab, frees the window surface, destroys the window.
+    // UI thread: closes the pop-ups' grab and destroys the window.
     ~X11PlatformFrame() override;
     bool valid() const { return window != 0; }
 
@@ -54,7 +53,6 @@ private:
     int width = 0;   // device pixels
     int height = 0;
     double scale = 1.0;
-    cairo_surface_t* surface = nullptr;
     bool windowAlive = false;
     std::unique_ptr<DoubleClickDetector> clicks;
     std::vector<X11Popup*> popups;

@@ -41,7 +41,6 @@ X11Popup::X11Popup(X11PlatformFrame* frameOwner, const CRect& screenRect, double
     XChangeProperty(dpy, window, type, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&menu), 1);
 
     backBuffer = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    surface = display->CreateWindowSurface(window, width, height);
     display->Register(window, this);
     XMapRaised(dpy, window);
     redraw();
@@ -52,8 +51,6 @@ X11Popup::~X11Popup() {
     if (display == nullptr) return;
     if (owner != nullptr) owner->popupClosed(this);
     display->Unregister(window);
-    cairo_surface_finish(surface);
-    cairo_surface_destroy(surface);
     cairo_surface_destroy(backBuffer);
     // Our own top-level window on the root: nobody else destroys it.
     XDestroyWindow(display->display(), window);
@@ -78,16 +75,7 @@ void X11Popup::redraw() {
     copyToWindow(0, 0, width, height);
 }
 
-void X11Popup::copyToWindow(int x, int y, int w, int h) {
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, backBuffer, 0, 0);
-    cairo_rectangle(cr, x, y, w, h);
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    XFlush(display->display());
-}
+void X11Popup::copyToWindow(int x, int y, int w, int h) { display->PutImage(window, backBuffer, x, y, w, h); }
 
 void X11Popup::handleEvent(XEvent& event) {
     // The client may close this pop-up from any of its calls: nothing of ours is touched after one.

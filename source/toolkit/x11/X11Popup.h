@@ -40,6 +40,5 @@ private:
     int width = 0;
     int height = 0;
     cairo_surface_t* backBuffer = nullptr;
-    cairo_surface_t* surface = nullptr;
     bool drawing = false;
 };

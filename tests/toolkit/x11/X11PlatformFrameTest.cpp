@@ -360,13 +360,18 @@ TEST(X11Frames, OpenCloseOpenLeavesNothingBehind) {
     SetPlatformFrameFactory(nullptr);
     xtest::HostConnection host;
     ASSERT_NE(host.dpy(), nullptr);
-    const Window parent = host.MakeParent(0, 0, 320, 240);
+    const Window parent = host.MakeParent(0, 0, 520, 420);
     NoEditor editor;
     for (int i = 0; i < 50; ++i) {
-        auto* frame = new CFrame(CRect(0, 0, 300, 200), reinterpret_cast<void*>(parent), &editor);
+        // The editor's size, redrawn in parts as the editor's idle does.
+        auto* frame = new CFrame(CRect(0, 0, 504, 404), reinterpret_cast<void*>(parent), &editor);
         ASSERT_NE(frame->getPlatformFrame()->getNativeWindow(), 0u) << "round " << i;
-        frame->addView(new RecordingView(CRect(0, 0, 100, 100)));
-        frame->idle();
+        frame->addView(new RecordingView(CRect(0, 0, 504, 404)));
+        for (int part = 0; part < 5; ++part) {
+            frame->invalidRect(CRect(part * 80, part * 60, part * 80 + 120, part * 60 + 90));
+            frame->idle();
+        }
+        EXPECT_EQ(host.Pixel(frame->getPlatformFrame()->getNativeWindow(), 500, 400), kFillPixel);
         EXPECT_EQ(X11Display::References(), 1);
         delete frame;
         EXPECT_EQ(X11Display::References(), 0) << "round " << i;
