@@ -72,17 +72,6 @@ void X11Display::DispatchPending() {
     Release();
 }
 
-bool X11Display::WindowExists(Window window) {
-    if (window == 0) return false;
-    xcb_generic_error_t* error = nullptr;
-    xcb_get_window_attributes_reply_t* reply =
-        xcb_get_window_attributes_reply(xcb, xcb_get_window_attributes(xcb, static_cast<xcb_window_t>(window)), &error);
-    std::free(error);
-    const bool exists = reply != nullptr;
-    std::free(reply);
-    return exists;
-}
-
 void X11Display::DestroyWindowSafely(Window window) {
     XFlush(dpy);
     Succeeded(xcb, xcb_destroy_window_checked(xcb, static_cast<xcb_window_t>(window)));

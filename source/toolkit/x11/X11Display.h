@@ -36,8 +36,6 @@ public:
 
     // Requests on windows the host owns (or may already have destroyed) are checked: they answer
     // false instead of ending the process through Xlib's default error handler.
-    // UI thread: true when window exists on the server.
-    bool WindowExists(Window window);
     // UI thread: an input-output child of parent on the screen's own visual; 0 when refused.
     Window CreateChildWindow(Window parent, int width, int height, long eventMask);
     // UI thread.
