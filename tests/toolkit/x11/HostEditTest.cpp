@@ -115,14 +115,16 @@ PngSize SizeOf(const std::string& png) {
     return size;
 }
 
-// The host's top-level window on the server, found by its class; 0 while there is none.
-Window FindHostWindow(Display* dpy) {
+// The host's top-level window on the server, found by its class (under a window manager's frame
+// too); 0 while there is none.
+Window FindHostWindow(Display* dpy, Window under = 0, int depth = 0) {
+    if (under == 0) under = DefaultRootWindow(dpy);
     Window root = 0;
     Window parent = 0;
     Window* children = nullptr;
     unsigned int count = 0;
     Window found = 0;
-    if (XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count) == 0) return 0;
+    if (XQueryTree(dpy, under, &root, &parent, &children, &count) == 0) return 0;
     for (unsigned int i = 0; i < count && found == 0; ++i) {
         XClassHint hint{};
         if (XGetClassHint(dpy, children[i], &hint) != 0) {
@@ -130,6 +132,7 @@ Window FindHostWindow(Display* dpy) {
             XFree(hint.res_name);
             XFree(hint.res_class);
         }
+        if (found == 0 && depth < 2) found = FindHostWindow(dpy, children[i], depth + 1);
     }
     if (children != nullptr) XFree(children);
     return found;
