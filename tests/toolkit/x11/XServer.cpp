@@ -4,15 +4,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <string>
-
-extern char** environ;
 
 namespace xtest {
 namespace {
@@ -50,19 +48,30 @@ private:
     }
 
     bool StartXvfb() {
+        const std::string program = FindOnPath("Xvfb");
+        if (program.empty()) return false;
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0) return false;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", nullptr};
-        const int error = ::posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        const pid_t parent = ::getpid();
+        pid = ::fork();
+        if (pid == 0) {
+            // The server ends with this process, even when a test crashes before tear-down.
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (::getppid() != parent) ::_exit(1);
+            if (fds[1] == 3) {
+                ::fcntl(3, F_SETFD, 0);
+            } else {
+                ::dup2(fds[1], 3);
+            }
+            const int null = ::open("/dev/null", O_RDWR);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", nullptr};
+            ::execv(program.c_str(), const_cast<char**>(argv));
+            ::_exit(127);
+        }
         ::close(fds[1]);
-        if (error != 0) {
-            pid = -1;
+        if (pid < 0) {
             ::close(fds[0]);
             return false;
         }
@@ -82,6 +91,19 @@ private:
         }
         ::setenv("DISPLAY", (":" + number.substr(0, number.find('\n'))).c_str(), 1);
         return true;
+    }
+
+    static std::string FindOnPath(const char* name) {
+        const char* path = std::getenv("PATH");
+        std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+        for (size_t start = 0; start <= dirs.size();) {
+            size_t end = dirs.find(':', start);
+            if (end == std::string::npos) end = dirs.size();
+            const std::string candidate = dirs.substr(start, end - start) + "/" + name;
+            if (end > start && ::access(candidate.c_str(), X_OK) == 0) return candidate;
+            start = end + 1;
+        }
+        return {};
     }
 
     pid_t pid = -1;
