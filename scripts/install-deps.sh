@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config binutils
   libsndfile1-dev libcairo2-dev libx11-dev libfreetype-dev fonts-dejavu-core
-  xvfb xauth
+  libx11-xcb-dev xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 

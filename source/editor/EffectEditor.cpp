@@ -243,9 +243,13 @@ void EffectEditor::idle() {
 
     const bool open = IsEditorOpen();
     COptionMenu* actionMenu = presetGUI.GetActionMenu();
+    // While one of these pop-ups shows, the refresh and the lamp wait; the frame's own idle still
+    // runs, since it is what reads the pointer and keys the pop-up needs to ever close.
     if (open && ((populationMenu != nullptr && populationMenu->isPopupShowing()) ||
-                 (actionMenu != nullptr && actionMenu->isPopupShowing())))
+                 (actionMenu != nullptr && actionMenu->isPopupShowing()))) {
+        AEffGUIEditor::idle();
         return;
+    }
 
     const uint32_t now = getTicks();
     if (now - lastRefresh >= kRefreshPeriodMs) {

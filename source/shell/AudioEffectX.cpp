@@ -221,6 +221,11 @@ bool AudioEffectX::canHostDo(char* text) {
     return CallHost(audioMasterCanDo, 0, 0, text) != 0;
 }
 
+VstIntPtr AudioEffectX::canHostDoAnswer(const char* text) {
+    if (text == nullptr) return 0;
+    return CallHost(audioMasterCanDo, 0, 0, const_cast<char*>(text));
+}
+
 VstInt32 AudioEffectX::getHostLanguage() { return static_cast<VstInt32>(CallHost(audioMasterGetLanguage)); }
 
 void* AudioEffectX::getDirectory() { return reinterpret_cast<void*>(CallHost(audioMasterGetDirectory)); }

@@ -91,6 +91,8 @@ public:
     virtual VstIntPtr hostVendorSpecific(VstInt32 arg1, VstIntPtr arg2, void* ptrArg, float floatArg);
     // Any thread.
     virtual bool canHostDo(char* text);
+    // Any thread: the host's own answer to a capability query: 1 yes, -1 no, 0 does not know.
+    VstIntPtr canHostDoAnswer(const char* text);
     // Any thread.
     virtual VstInt32 getHostLanguage();
     // Host thread (construction).

@@ -133,7 +133,8 @@ long CFileSelector::run(VstFileSelect* request, Completion done) {
         return 0;
     }
 
-    if (effect != nullptr && effect->canHostDo(const_cast<char*>("openFileSelector"))) {
+    // Only a plain yes counts: many hosts say -1 for no, which the shell's canHostDo reads as yes.
+    if (effect != nullptr && effect->canHostDoAnswer("openFileSelector") > 0) {
         char* suppliedBuffer = request->returnPath;
         char** suppliedMultiple = request->returnMultiplePaths;
         std::string path;

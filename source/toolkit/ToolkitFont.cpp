@@ -1,6 +1,8 @@
 #include "toolkit/ToolkitFont.h"
 
 #include <cairo-ft.h>
+#include <string>
+#include <utility>
 #include <cairo.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -15,6 +17,14 @@ struct Faces {
     cairo_font_face_t* normal = nullptr;
     cairo_font_face_t* bold = nullptr;
     cairo_font_options_t* options = nullptr;
+    // The options are plain memory cairo keeps no reference to; freeing them at unload keeps a host
+    // that loads and unloads the plug-in from collecting them.
+    Faces() = default;
+    Faces(Faces&& other) noexcept
+        : normal(other.normal), bold(other.bold), options(std::exchange(other.options, nullptr)) {}
+    ~Faces() {
+        if (options != nullptr) cairo_font_options_destroy(options);
+    }
 };
 
 cairo_font_face_t* LoadFace(FT_Library library, const char* file, bool bold) {

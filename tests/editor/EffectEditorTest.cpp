@@ -344,17 +344,31 @@ TEST_F(EditorIdleTest, OverloadLightsTheLampOnlyWhileOpen) {
     EXPECT_GT(editor->GetLamp()->getValue(), 0.5f);
 }
 
-TEST_F(EditorIdleTest, NothingRunsWhileThePopulationOrPresetPopupShows) {
+struct TickCounter : CBaseObject {
+    CMessageResult notify(CBaseObject*, const char* message) override {
+        if (message == CVSTGUITimer::kMsgTimer) ++ticks;
+        return kMessageNotified;
+    }
+    int ticks = 0;
+};
+
+TEST_F(EditorIdleTest, OnlyTheFrameRunsWhileThePopulationOrPresetPopupShows) {
     Idle();
+    TickCounter counter;
+    CVSTGUITimer timer(&counter, 25);
     for (long tag : {0L, 7L}) {
         SCOPED_TRACE(tag);
         COptionMenu* menu = Menu(tag);
         ASSERT_TRUE(menu->takeFocus());
         ASSERT_TRUE(menu->isPopupShowing());
         engine->iClip.store(1);
+        ASSERT_TRUE(timer.start());
+        const int ticksBefore = counter.ticks;
         Advance(100);
         EXPECT_FALSE(IdleDrawsPanel());
         EXPECT_EQ(engine->iClip.load(), 1) << "the lamp waits for the pop-up";
+        EXPECT_GT(counter.ticks, ticksBefore) << "the frame's idle (events, timers) still runs";
+        timer.stop();
         menu->closePopup();
         EXPECT_TRUE(IdleDrawsPanel());
         EXPECT_EQ(engine->iClip.load(), 0);

@@ -221,6 +221,19 @@ TEST_F(FileSelectorTest, DialogProgramAnswersFromPollNotInsideRun) {
     EXPECT_FALSE(selector.isRunning());
 }
 
+TEST_F(FileSelectorTest, AHostSayingNoWithMinusOneIsNotAsked) {
+    host.canOpenFileSelector = -1;
+    host.openFileSelector = [](VstFileSelect*) { return VstIntPtr{0}; };
+    CFileSelector::SetDialogProgramForTesting(Script("chooser", "echo /tmp/crowd/own.fxp").c_str());
+    CFileSelector selector(effect);
+    Request request;
+    Answer answer;
+    ASSERT_EQ(selector.run(request.get(), answer.Completion()), 1);
+    ASSERT_TRUE(PollUntilAnswered(selector, answer));
+    EXPECT_EQ(answer.path, "/tmp/crowd/own.fxp");
+    EXPECT_EQ(host.opens, 0);
+}
+
 TEST_F(FileSelectorTest, DialogProgramCancelFailureAndOverlongAnswersGiveNoPath) {
     struct Case {
         const char* body;
