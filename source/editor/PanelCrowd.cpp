@@ -66,6 +66,8 @@ PanelCrowd::PanelCrowd(const CRect& size, CControlListener* listener, long tag, 
 }
 
 PanelCrowd::~PanelCrowd() {
+    // A window closed mid-drag still ends the gesture the host was told of.
+    CloseKnobBrackets();
     delete help;
     if (offscreen != nullptr) offscreen->forget();
 }
@@ -77,6 +79,26 @@ bool PanelCrowd::EnsureOffscreen() {
         offscreen = new COffscreenContext(getFrame(), static_cast<long>(getWidth()) + kPanelInset,
                                           static_cast<long>(getHeight()) + kPanelInset, kBlackCColor);
     return offscreen != nullptr;
+}
+
+void PanelCrowd::OpenKnobBrackets(int mode) {
+    if (editor == nullptr || mode < 0 || mode > 2) return;
+    const int slots[2] = {kModeAxes[mode].x, kModeAxes[mode].y};
+    for (int axis = 0; axis < 2; ++axis) {
+        // The knob's own tag, as a turn of that knob would carry (the panel's 737 is no parameter).
+        CControl* knob = editor->GetPersonKnob(slots[axis]);
+        if (knob == nullptr) continue;
+        bracketTags[axis] = knob->getTag();
+        editor->beginEdit(bracketTags[axis]);
+    }
+}
+
+void PanelCrowd::CloseKnobBrackets() {
+    for (int axis = 1; axis >= 0; --axis) {
+        if (bracketTags[axis] < 0) continue;
+        if (editor != nullptr) editor->endEdit(bracketTags[axis]);
+        bracketTags[axis] = -1;
+    }
 }
 
 int PanelCrowd::GetDisplayMode() const {
@@ -133,6 +155,8 @@ void PanelCrowd::setPersonPos(int person, int x, int y) {
 CMouseEventResult PanelCrowd::PopMouseDown(CPoint& where, const long& buttons) {
     const long lx = where.h - kPanelInset;
     const long ly = where.v - kPanelInset;
+    // A press ends any drag, and with it the gesture of a release that never came.
+    CloseKnobBrackets();
     beginEdit();
 
     long best = 200;
@@ -161,6 +185,7 @@ CMouseEventResult PanelCrowd::PopMouseDown(CPoint& where, const long& buttons) {
         if (editor != nullptr) editor->setParameter(1, selection);
     }
     draggedPerson = hit;
+    OpenKnobBrackets(GetDisplayMode());
     return PopMouseMoved(where, buttons);
 }
 
@@ -187,6 +212,7 @@ CMouseEventResult PanelCrowd::onMouseMoved(CPoint& where, const long& buttons) {
 
 CMouseEventResult PanelCrowd::onMouseUp(CPoint& /*where*/, const long& /*buttons*/) {
     help->onMouseUp();
+    CloseKnobBrackets();
     endEdit();
     return kMouseEventHandled;
 }

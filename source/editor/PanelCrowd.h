@@ -62,6 +62,9 @@ public:
 private:
     bool EnsureOffscreen();
     void DrawVersionLabel(CDrawContext* context);
+    // The host hears a drag as a gesture on the two axis knobs, opened at the pick.
+    void OpenKnobBrackets(int mode);
+    void CloseKnobBrackets();
 
     EffectEditor* editor;
     MurmurhallPlug* engine;
@@ -75,5 +78,6 @@ private:
     unsigned drawCount = 0;
     int dragOffsetX = 0;
     int dragOffsetY = 0;
+    long bracketTags[2] = {-1, -1};  // knob tags whose host bracket is open, -1 for none
     char labelText[64] = {};
 };

@@ -221,9 +221,12 @@ TEST_F(PanelCrowdTest, DragReachesTheHostAsAutomationOfTheAxesInModeOrder) {
         EXPECT_NE(Value(0, c.first), 0.5f);
         // The engine got the values through the shell, not only the program's floats.
         EXPECT_FLOAT_EQ(Get(PersonIndex(0, c.first)), automations[2].second);
-        // The panel's bracket (tag 737) is no parameter and stays away from the host.
-        EXPECT_EQ(host.Count(audioMasterBeginEdit), 0);
-        EXPECT_EQ(host.Count(audioMasterEndEdit), 0);
+        // The host hears a gesture on the two axis knobs (their tags, as a turn of the knob
+        // carries), closed at the release; the panel's own tag 737 is no parameter and never shows.
+        const int firstTag = 17 + c.first;
+        const int secondTag = 17 + c.second;
+        EXPECT_EQ(host.Indices(audioMasterBeginEdit), (std::vector<int>{firstTag, secondTag}));
+        EXPECT_EQ(host.Indices(audioMasterEndEdit), (std::vector<int>{secondTag, firstTag}));
     }
 }
 
@@ -274,6 +277,21 @@ TEST_F(PanelCrowdTest, DrawnWithTheSelectedPersonsRingAtItsPlace) {
         const int want = (top * 200 + bottom * 55 + 127) / 255;
         EXPECT_NEAR(static_cast<int>((selected >> shift) & 0xff), want, 3) << "channel shift " << shift;
     }
+}
+
+TEST_F(PanelCrowdTest, AGestureCutShortIsStillEndedOnce) {
+    // A release that never came: the next press ends the gesture before it picks anew.
+    Down(PersonAt(0));
+    EXPECT_EQ(host.Indices(audioMasterBeginEdit), (std::vector<int>{17 + kPan, 17 + kSpectra}));
+    Down(CPoint(w / 4, h / 4));
+    EXPECT_EQ(host.Indices(audioMasterEndEdit), (std::vector<int>{17 + kSpectra, 17 + kPan}));
+    Up();
+    EXPECT_EQ(host.Count(audioMasterEndEdit), 2) << "a press on nobody opens no gesture";
+    // The window closed mid-drag ends the open gesture too.
+    host.Clear();
+    Down(PersonAt(0));
+    Close();
+    EXPECT_EQ(host.Indices(audioMasterEndEdit), (std::vector<int>{17 + kSpectra, 17 + kPan}));
 }
 
 TEST_F(PanelCrowdTest, DrawsNothingOnceTheEditorIsClosedAndCopiesStandAlone) {
