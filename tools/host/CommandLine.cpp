@@ -84,6 +84,23 @@ std::pair<long, float> SetOption(const std::string& text) {
     return {index, static_cast<float>(value)};
 }
 
+// "0,1,17": the indices whose values edit prints on the way out; checked against the plug-in once loaded.
+std::vector<long> ParameterListOption(const std::string& text) {
+    std::vector<long> indices;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        long index = 0;
+        if (!CommandLine::ParseInteger(item, index) || index < 0) {
+            Fail("--print-parameters wants parameter indices from 0 separated by commas, not '" + text + "'");
+        }
+        indices.push_back(index);
+        if (comma == std::string::npos) return indices;
+        start = comma + 1;
+    }
+}
+
 SampleFormat FormatOption(const std::string& text) {
     if (text == "16") return SampleFormat::Pcm16;
     if (text == "24") return SampleFormat::Pcm24;
@@ -206,6 +223,9 @@ void ParseEdit(Arguments& args, EditOptions& options) {
             flag(options.printProgram);
         } else if (option == "--log-automation") {
             flag(options.logAutomation);
+        } else if (option == "--print-parameters") {
+            if (!options.printParameters.empty()) Fail("option " + option + " given twice");
+            options.printParameters = ParameterListOption(args.Value(option, inlineValue));
         } else {
             Fail("unknown option '" + arg + "' (see murmurhall-host --help)");
         }

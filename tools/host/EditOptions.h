@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 struct EditOptions {
     std::string plugin;
@@ -13,4 +14,5 @@ struct EditOptions {
     std::optional<std::string> events;      // a script of timed pointer and key actions
     bool printProgram = false;              // "program N NAME" on the way out
     bool logAutomation = false;             // "automate I V", "begin I", "end I" lines on stdout
+    std::vector<long> printParameters;      // "parameter I VALUE" for each, on the way out
 };

@@ -147,6 +147,13 @@ int HostEdit::Run(const EditOptions& options) {
     if ((plugin.Effect().flags & effFlagsHasEditor) == 0) {
         throw HostError("the plug-in '" + module.Path() + "' has no editor");
     }
+    for (const long index : options.printParameters) {
+        if (index >= plugin.NumParams()) {
+            throw HostError("--print-parameters " + std::to_string(index) + ": the plug-in has " +
+                                std::to_string(plugin.NumParams()) + " parameters",
+                            HostError::kUsage);
+        }
+    }
     plugin.Configure(sound.rate, kBlockSize);
     if (options.program.has_value()) SelectProgram(plugin, *options.program);
     plugin.Resume();
@@ -190,8 +197,12 @@ int HostEdit::Run(const EditOptions& options) {
         const VstIntPtr program = plugin.Dispatch(effGetProgram);
         plugin.Dispatch(effGetProgramName, 0, 0, name);
         std::printf("program %ld %s\n", static_cast<long>(program), PluginInstance::CleanText(name, sizeof name).c_str());
-        std::fflush(stdout);
     }
+    for (const long index : options.printParameters) {
+        const float value = plugin.Parameter(static_cast<int32_t>(index));
+        std::printf("parameter %ld %.9g\n", index, static_cast<double>(value));
+    }
+    std::fflush(stdout);
     if (!screenshotError.empty()) throw HostError("screenshot: " + screenshotError);
     return 0;
 }
