@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "EditorHarness.h"
-#include "editor/HelpPages.h"
 
 namespace {
 
@@ -15,21 +14,17 @@ using namespace edtest;
 constexpr int kPan = 6;
 constexpr int kTime = 3;
 constexpr int kSpectra = 0;
-constexpr long kLeft = kLButton;
 
-class PanelCrowdTest : public EditorTest {
+class PanelCrowdTest : public OpenEditorTest {
 protected:
     void SetUp() override {
-        EditorTest::SetUp();
-        ASSERT_TRUE(Open());
+        OpenEditorTest::SetUp();
         panel = Panel();
-        ASSERT_NE(panel, nullptr);
         w = static_cast<int>(panel->getWidth());
         h = static_cast<int>(panel->getHeight());
         ASSERT_GT(w, 100);
         ASSERT_GT(h, 100);
-        // Four people, spread apart; person 0 in the middle.
-        Set(0, 3 * kStep);
+        Set(0, 3 * kStep);  // four people spread apart, person 0 in the middle
         Place(0, 0.5f, 0.5f, 0.5f);
         Place(1, 0.f, 0.f, 0.f);
         Place(2, 1.f, 1.f, 1.f);
@@ -37,8 +32,6 @@ protected:
         SetMode(0);
         host.Clear();
     }
-
-    // Person p's pan, time and spectra, through the host.
     void Place(int p, float pan, float time, float spectra) {
         Set(PersonIndex(p, kPan), pan);
         Set(PersonIndex(p, kTime), time);
@@ -46,83 +39,70 @@ protected:
     }
     float Value(int p, int k) { return engine->CurrentProgram().Load(PersonIndex(p, k)); }
     void SetMode(int mode) { editor->GetDisplayMenu()->setCurrent(mode); }
-    // Panel point of a person's marker.
     CPoint PersonAt(int p) {
-        int x = -1;
-        int y = -1;
+        int x = -1, y = -1;
         panel->getPersonPos(p, x, y);
         return CPoint(x, y);
     }
-    // Mouse events at a panel point, as the window gives them (window coordinates).
-    CMouseEventResult Down(CPoint panelPoint, long buttons = kLeft) {
-        CPoint where(panelPoint.h + 2, panelPoint.v + 2);
+    static CPoint Offset(CPoint p, CCoord dx, CCoord dy) { return CPoint(p.h + dx, p.v + dy); }
+    // Mouse events at a panel point, given in window coordinates as the window does.
+    CMouseEventResult Down(CPoint at, long buttons = kLButton) {
+        CPoint where = Offset(at, 2, 2);
         return panel->onMouseDown(where, buttons);
     }
-    CMouseEventResult Moved(CPoint panelPoint, long buttons = kLeft) {
-        CPoint where(panelPoint.h + 2, panelPoint.v + 2);
+    CMouseEventResult Moved(CPoint at, long buttons = kLButton) {
+        CPoint where = Offset(at, 2, 2);
         return panel->onMouseMoved(where, buttons);
     }
     void Up() {
         CPoint where(0, 0);
         panel->onMouseUp(where, 0);
     }
-    CPoint Offset(CPoint p, CCoord dx, CCoord dy) { return CPoint(p.h + dx, p.v + dy); }
 
     PanelCrowd* panel = nullptr;
-    int w = 0;
-    int h = 0;
+    int w = 0, h = 0;
 };
 
 TEST_F(PanelCrowdTest, VisibleCountFollowsThePopulationUpTo59) {
-    const struct { float population; int visible; } cases[] = {
-        {0.f, 1}, {3 * kStep, 4}, {58 * kStep, 59}, {59 * kStep, 59}, {1.f, 59}, {-1.f, 1}, {std::nanf(""), 1}};
-    for (const auto& c : cases) {
-        engine->CurrentProgram().Store(0, c.population);
-        EXPECT_EQ(panel->GetVisibleCount(), c.visible) << "population " << c.population;
+    const std::pair<float, int> cases[] = {{0.f, 1},  {3 * kStep, 4}, {58 * kStep, 59},       {59 * kStep, 59},
+                                           {1.f, 59}, {-1.f, 1},      {std::nanf(""), 1}};
+    for (const auto& [population, visible] : cases) {
+        engine->CurrentProgram().Store(0, population);
+        EXPECT_EQ(panel->GetVisibleCount(), visible) << population;
     }
 }
 
-TEST_F(PanelCrowdTest, PositionsFollowTheDisplayModesAxes) {
+TEST_F(PanelCrowdTest, PositionsFollowTheDisplayModesAxesAndStayOnThePanel) {
     Place(5, 0.25f, 0.5f, 0.75f);
-    const struct { int mode; int x; int y; } cases[] = {
-        // x = trunc((w − 8) × X + 4), y = trunc((h − 8) × (1 − Y) + 4)
-        {0, int((w - 8) * 0.25f + 4), int((h - 8) * 0.25f + 4)},  // pan, spectra
-        {1, int((w - 8) * 0.25f + 4), int((h - 8) * 0.5f + 4)},   // pan, time
-        {2, int((w - 8) * 0.5f + 4), int((h - 8) * 0.25f + 4)},   // time, spectra
-    };
-    for (const auto& c : cases) {
-        SetMode(c.mode);
-        EXPECT_EQ(PersonAt(5), CPoint(c.x, c.y)) << "mode " << c.mode;
+    // x = trunc((w − 8) × X + 4), y = trunc((h − 8) × (1 − Y) + 4)
+    const CPoint expected[] = {{int((w - 8) * 0.25f + 4), int((h - 8) * 0.25f + 4)},   // pan, spectra
+                               {int((w - 8) * 0.25f + 4), int((h - 8) * 0.5f + 4)},    // pan, time
+                               {int((w - 8) * 0.5f + 4), int((h - 8) * 0.25f + 4)}};   // time, spectra
+    for (int mode = 0; mode < 3; ++mode) {
+        SetMode(mode);
+        EXPECT_EQ(PersonAt(5), expected[mode]) << "mode " << mode;
     }
-    // The corners of the usable area, inset by 4.
     SetMode(0);
     EXPECT_EQ(PersonAt(1), CPoint(4, h - 4));
     EXPECT_EQ(PersonAt(2), CPoint(w - 4, 4));
-    // A value beyond 0..1 (the host may send one) keeps the marker on the panel.
     engine->CurrentProgram().Store(PersonIndex(6, kPan), 7.f);
     engine->CurrentProgram().Store(PersonIndex(6, kSpectra), std::nanf(""));
     EXPECT_EQ(PersonAt(6), CPoint(w - 4, h - 4));
 }
 
-TEST_F(PanelCrowdTest, PickingReachesThirteenPixelsButNotFourteen) {
+TEST_F(PanelCrowdTest, PickingReachesThirteenPixelsButNotFourteenAndSelectsPlainly) {
     Set(1, 2 * kStep);
-    const CPoint centre = PersonAt(0);
-    Down(Offset(centre, 14, 0));
-    Up();
+    Down(Offset(PersonAt(0), 14, 0));
     EXPECT_EQ(panel->GetDraggedPerson(), -1);
     EXPECT_FLOAT_EQ(Get(1), 2 * kStep);
-
-    Down(Offset(centre, 13, 0));
-    Up();
+    Down(Offset(PersonAt(0), 13, 0));
     EXPECT_EQ(panel->GetDraggedPerson(), 0);
     EXPECT_FLOAT_EQ(Get(1), 0.f);
-    // The selection is a plain write: the host hears no automation of index 1.
     for (const auto& [index, value] : host.Automations()) EXPECT_NE(index, 1);
 }
 
 TEST_F(PanelCrowdTest, EqualDistancesPickTheLowerIndex) {
     const CPoint centre = PersonAt(0);
-    // Person 3 ten pixels to the right of person 0, on the same row.
     Set(PersonIndex(3, kPan), (centre.h + 10 - 4 + 0.5f) / (w - 8));
     Set(PersonIndex(3, kSpectra), Value(0, kSpectra));
     ASSERT_EQ(PersonAt(3), Offset(centre, 10, 0));
@@ -133,8 +113,7 @@ TEST_F(PanelCrowdTest, EqualDistancesPickTheLowerIndex) {
 }
 
 TEST_F(PanelCrowdTest, PressOnTheSelectedPersonLeavesTheSelectionAlone) {
-    // 0.004 reads as person 0 but is not 0 × step, so a rewrite would show.
-    Set(1, 0.004f);
+    Set(1, 0.004f);  // reads as person 0 but is not 0 × step, so a rewrite would show
     EXPECT_EQ(Down(PersonAt(0)), kMouseEventHandled);
     EXPECT_EQ(panel->GetDraggedPerson(), 0);
     EXPECT_FLOAT_EQ(Get(1), 0.004f);
@@ -145,28 +124,25 @@ TEST_F(PanelCrowdTest, OnlyTheLeftOrRightButtonActs) {
     EXPECT_EQ(Down(PersonAt(0), kMButton), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
     EXPECT_EQ(panel->GetDraggedPerson(), -1);
     EXPECT_FLOAT_EQ(Get(1), 2 * kStep);
-
     EXPECT_EQ(Down(PersonAt(0), kRButton), kMouseEventHandled);
     EXPECT_EQ(panel->GetDraggedPerson(), 0);
     const float pan = Value(0, kPan);
-    // Moves without a held left or right button never move the person.
-    EXPECT_EQ(Moved(Offset(PersonAt(0), 40, 0), kMButton), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
-    EXPECT_EQ(Moved(Offset(PersonAt(0), 40, 0), 0), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
+    for (long buttons : {static_cast<long>(kMButton), 0L})
+        EXPECT_EQ(Moved(Offset(PersonAt(0), 40, 0), buttons), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
     EXPECT_FLOAT_EQ(Value(0, kPan), pan);
 }
 
-TEST_F(PanelCrowdTest, DraggingInModeOneChangesOnlyPanAndTime) {
+TEST_F(PanelCrowdTest, DraggingInModeOneChangesOnlyPanAndTimeOfThatPerson) {
     SetMode(1);
     const float spectra = Value(0, kSpectra);
     const CPoint start = PersonAt(0);
-    // Grab 3 pixels off the marker's point: the grabbed point stays under the pointer.
+    // Grabbed 3 pixels off the marker's point: the grabbed point stays under the pointer.
     Down(Offset(start, 3, -2));
     Moved(Offset(start, 3 + 86, -2 - 141));
     EXPECT_EQ(PersonAt(0), Offset(start, 86, -141));
     EXPECT_FLOAT_EQ(Value(0, kPan), (start.h + 86 - 4.f) / (w - 8));
     EXPECT_FLOAT_EQ(Value(0, kTime), 1.f - (start.v - 141 - 4.f) / (h - 8));
     EXPECT_FLOAT_EQ(Value(0, kSpectra), spectra);
-    // Nobody else moved.
     EXPECT_FLOAT_EQ(Value(1, kPan), 0.f);
     EXPECT_FLOAT_EQ(Value(2, kTime), 1.f);
 }
@@ -174,108 +150,48 @@ TEST_F(PanelCrowdTest, DraggingInModeOneChangesOnlyPanAndTime) {
 TEST_F(PanelCrowdTest, PointerOutsideThePanelClampsToTheEdges) {
     Down(PersonAt(0));
     Moved(CPoint(-500, 2000));
-    EXPECT_FLOAT_EQ(Value(0, kPan), 0.f);
-    EXPECT_FLOAT_EQ(Value(0, kSpectra), 0.f);
     EXPECT_EQ(PersonAt(0), CPoint(4, h - 4));
+    EXPECT_EQ(Value(0, kPan), 0.f);
+    EXPECT_EQ(Value(0, kSpectra), 0.f);
     Moved(CPoint(5000, -5000));
-    EXPECT_FLOAT_EQ(Value(0, kPan), 1.f);
-    EXPECT_FLOAT_EQ(Value(0, kSpectra), 1.f);
+    EXPECT_EQ(Value(0, kPan), 1.f);
+    EXPECT_EQ(Value(0, kSpectra), 1.f);
 }
 
 TEST_F(PanelCrowdTest, PressOnNobodyEndsTheDrag) {
     Down(PersonAt(0));
-    Up();
-    ASSERT_EQ(panel->GetDraggedPerson(), 0);
-    const CPoint empty(w / 4, h / 4);
-    EXPECT_EQ(Down(empty), kMouseEventHandled);
-    EXPECT_EQ(panel->GetDraggedPerson(), -1);
     const float pan = Value(0, kPan);
-    EXPECT_EQ(Moved(Offset(empty, 30, 30)), kMouseEventHandled);
+    EXPECT_EQ(Down(CPoint(w / 4, h / 4)), kMouseEventHandled);
+    EXPECT_EQ(panel->GetDraggedPerson(), -1);
+    EXPECT_EQ(Moved(CPoint(w / 4 + 30, h / 4 + 30)), kMouseEventHandled);
     EXPECT_FLOAT_EQ(Value(0, kPan), pan);
 }
 
-TEST_F(PanelCrowdTest, DragReachesTheHostAsAutomationOfTheAxesInModeOrder) {
-    const struct { int mode; int first; int second; } cases[] = {
-        {0, kPan, kSpectra}, {1, kPan, kTime}, {2, kTime, kSpectra}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode);
-        SetMode(c.mode);
+TEST_F(PanelCrowdTest, DragThroughTheWindowReachesTheHostAsAutomationOfTheAxesInModeOrder) {
+    const std::pair<int, int> axes[] = {{kPan, kSpectra}, {kPan, kTime}, {kTime, kSpectra}};
+    for (int mode = 0; mode < 3; ++mode) {
+        SCOPED_TRACE(mode);
+        SetMode(mode);
         Place(0, 0.5f, 0.5f, 0.5f);
         Set(1, 2 * kStep);
         host.Clear();
-        // Through the window, as a user would: press on person 0, drag, release.
-        const CPoint start = PersonAt(0);
-        Headless()->mouseDown(CPoint(start.h + 2, start.v + 2));
-        Headless()->mouseMoved(CPoint(start.h + 2 + 43, start.v + 2 + 47));
-        Headless()->mouseUp(CPoint(start.h + 2 + 43, start.v + 2 + 47));
+        const CPoint start = Offset(PersonAt(0), 2, 2), end = Offset(start, 43, 47);
+        Headless()->mouseDown(start);
+        Headless()->mouseMoved(end);
+        Headless()->mouseUp(end);
         EXPECT_FLOAT_EQ(Get(1), 0.f);
-        const auto automations = host.Automations();
-        // The press moves nobody but reports both axes; the move reports both again.
-        ASSERT_EQ(automations.size(), 4u);
-        EXPECT_EQ(automations[0].first, PersonIndex(0, c.first));
-        EXPECT_EQ(automations[1].first, PersonIndex(0, c.second));
-        EXPECT_EQ(automations[2].first, PersonIndex(0, c.first));
-        EXPECT_EQ(automations[3].first, PersonIndex(0, c.second));
-        EXPECT_FLOAT_EQ(automations[2].second, Value(0, c.first));
-        EXPECT_FLOAT_EQ(automations[3].second, Value(0, c.second));
-        EXPECT_NE(Value(0, c.first), 0.5f);
-        // The engine got the values through the shell, not only the program's floats.
-        EXPECT_FLOAT_EQ(Get(PersonIndex(0, c.first)), automations[2].second);
-        // The host hears a gesture on the two axis knobs (their tags, as a turn of the knob
-        // carries), closed at the release; the panel's own tag 737 is no parameter and never shows.
-        const int firstTag = 17 + c.first;
-        const int secondTag = 17 + c.second;
+        const int first = PersonIndex(0, axes[mode].first), second = PersonIndex(0, axes[mode].second);
+        // The press reports both axes unmoved; the move reports them again, moved. The engine
+        // got them through the shell, not only the program's floats.
+        EXPECT_EQ(host.Automations(), (std::vector<std::pair<int, float>>{
+                                          {first, 0.5f}, {second, 0.5f}, {first, Get(first)}, {second, Get(second)}}));
+        EXPECT_NE(Get(first), 0.5f);
+        EXPECT_EQ(Get(first), Value(0, axes[mode].first));
+        // A gesture on the two axis knobs (their tags, as a turn of the knob carries), closed at
+        // the release; the panel's own tag 737 is no parameter and never shows.
+        const int firstTag = 17 + axes[mode].first, secondTag = 17 + axes[mode].second;
         EXPECT_EQ(host.Indices(audioMasterBeginEdit), (std::vector<int>{firstTag, secondTag}));
         EXPECT_EQ(host.Indices(audioMasterEndEdit), (std::vector<int>{secondTag, firstTag}));
-    }
-}
-
-TEST_F(PanelCrowdTest, DrawnWithTheSelectedPersonsRingAtItsPlace) {
-    CBitmap* ring = editor->GetBitmap(212);
-    ASSERT_NE(ring, nullptr);
-    ASSERT_TRUE(ring->isLoaded());
-    cairo_surface_t* surface = ring->getSurface();
-    cairo_surface_flush(surface);
-    const int scale = cairo_image_surface_get_width(surface) / static_cast<int>(ring->getWidth());
-    ASSERT_GE(scale, 1);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    auto ringPixel = [&](int u, int v) {
-        uint32_t pixel;
-        std::memcpy(&pixel, data + v * scale * stride + 4 * u * scale, 4);
-        return pixel;
-    };
-    // An opaque point of the ring left of the animated marker (which starts 5 pixels in).
-    int pu = -1;
-    int pv = -1;
-    for (int v = 0; v < ring->getHeight() && pu < 0; ++v)
-        for (int u = 0; u < 5 && pu < 0; ++u) {
-            const uint32_t p = ringPixel(u, v);
-            if ((p >> 24) == 255) {
-                pu = u;
-                pv = v;
-            }
-        }
-    ASSERT_GE(pu, 0) << "the ring has no opaque pixel near its left edge";
-    const uint32_t ringColour = ringPixel(pu, pv);
-
-    // The ring's top-left sits at (sx − 17, sy − 18) under the (3, 3) origin of the crowd drawing.
-    Set(1, 0.f);
-    const CPoint s = PersonAt(0);
-    const CPoint at(s.h - 17 + 3 + pu, s.v - 18 + 3 + pv);
-    Advance(100);
-    Idle();
-    const uint32_t selected = Headless()->pixel(at.h, at.v);
-    // The same place with the selection elsewhere: what the ring was blended over.
-    Set(1, 2 * kStep);
-    Advance(100);
-    Idle();
-    const uint32_t under = Headless()->pixel(at.h, at.v);
-    for (int shift : {16, 8, 0}) {
-        const int top = (ringColour >> shift) & 0xff;
-        const int bottom = (under >> shift) & 0xff;
-        const int want = (top * 200 + bottom * 55 + 127) / 255;
-        EXPECT_NEAR(static_cast<int>((selected >> shift) & 0xff), want, 3) << "channel shift " << shift;
     }
 }
 
@@ -294,23 +210,48 @@ TEST_F(PanelCrowdTest, AGestureCutShortIsStillEndedOnce) {
     EXPECT_EQ(host.Indices(audioMasterEndEdit), (std::vector<int>{17 + kSpectra, 17 + kPan}));
 }
 
-TEST_F(PanelCrowdTest, DrawsNothingOnceTheEditorIsClosedAndCopiesStandAlone) {
-    auto* copy = static_cast<PanelCrowd*>(panel->newCopy());
-    ASSERT_NE(copy, nullptr);
-    EXPECT_TRUE(copy->isTypeOf("PanelCrowd"));
-    EXPECT_TRUE(copy->isTypeOf("CControl"));
-    EXPECT_NE(copy->GetHelp(), panel->GetHelp());
-    EXPECT_EQ(copy->GetScreen(), panel->GetScreen());
-    EXPECT_EQ(copy->getTag(), 737);
-    copy->forget();
+TEST_F(PanelCrowdTest, SelectedPersonsRingIsBlendedAtItsPlace) {
+    CBitmap* ring = editor->GetBitmap(212);
+    cairo_surface_t* surface = ring->getSurface();
+    cairo_surface_flush(surface);
+    const int scale = cairo_image_surface_get_width(surface) / static_cast<int>(ring->getWidth());
+    auto ringPixel = [&](int u, int v) {
+        uint32_t pixel;
+        std::memcpy(&pixel, cairo_image_surface_get_data(surface) + v * scale * cairo_image_surface_get_stride(surface) +
+                                4 * u * scale, 4);
+        return pixel;
+    };
+    // An opaque point of the ring left of the animated marker (which starts 5 pixels in).
+    int pu = -1, pv = -1;
+    for (int v = 0; v < ring->getHeight() && pu < 0; ++v)
+        for (int u = 0; u < 5 && pu < 0; ++u)
+            if ((ringPixel(u, v) >> 24) == 255) pu = u, pv = v;
+    ASSERT_GE(pu, 0) << "the ring has no opaque pixel near its left edge";
+    // The ring's top-left sits at (sx − 17, sy − 18) under the (3, 3) origin of the crowd drawing.
+    const CPoint at = Offset(PersonAt(0), -17 + 3 + pu, -18 + 3 + pv);
+    auto shown = [&](float selection) {
+        Set(1, selection);
+        Advance(100);
+        Idle();
+        return Headless()->pixel(at.h, at.v);
+    };
+    const uint32_t selected = shown(0.f), under = shown(2 * kStep);
+    for (int shift : {16, 8, 0}) {
+        const int want = (((ringPixel(pu, pv) >> shift) & 0xff) * 200 + ((under >> shift) & 0xff) * 55 + 127) / 255;
+        EXPECT_NEAR(static_cast<int>((selected >> shift) & 0xff), want, 3) << "channel shift " << shift;
+    }
+}
 
-    // A panel whose editor closed keeps its redraw flag: drawPopulation did nothing.
+TEST_F(PanelCrowdTest, CopiesOwnTheirHelpAndAPanelOutlivingTheWindowDrawsNothing) {
+    auto* copy = static_cast<PanelCrowd*>(panel->newCopy());
+    EXPECT_NE(copy->GetHelp(), panel->GetHelp());
+    copy->forget();
     PanelCrowd loose(panel->getViewSize(), editor, 737, nullptr);
     Close();
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 400, 320);
     auto* context = new CDrawContext(surface, CRect(0, 0, 400, 320));
     loose.drawPopulation(context);
-    EXPECT_FLOAT_EQ(loose.GetRedraw(), 1.f);
+    EXPECT_FLOAT_EQ(loose.GetRedraw(), 1.f) << "drawPopulation did nothing";
     context->forget();
     cairo_surface_destroy(surface);
 }

@@ -16,17 +16,14 @@
 #include "toolkit/HeadlessPlatformFrame.h"
 
 namespace {
-
 std::atomic<bool> gCounting{false};
 std::atomic<long> gAllocations{0}, gFrees{0};
-
 void NoteAllocation() {
     if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1, std::memory_order_relaxed);
 }
 void NoteFree(void* p) {
     if (p != nullptr && gCounting.load(std::memory_order_relaxed)) gFrees.fetch_add(1, std::memory_order_relaxed);
 }
-
 }  // namespace
 
 // The C allocator is replaced only without sanitizers: theirs must see every block.
@@ -37,7 +34,6 @@ void __libc_free(void*);
 void* __libc_calloc(size_t, size_t);
 void* __libc_realloc(void*, size_t);
 void* __libc_memalign(size_t, size_t);
-
 void* malloc(size_t size) { return NoteAllocation(), __libc_malloc(size); }
 void free(void* p) { NoteFree(p), __libc_free(p); }
 void* calloc(size_t n, size_t size) { return NoteAllocation(), __libc_calloc(n, size); }
@@ -60,10 +56,7 @@ void* CountedNew(size_t size, size_t alignment = 0) {
     if (p == nullptr) throw std::bad_alloc();
     return p;
 }
-void CountedDelete(void* p) {
-    NoteFree(p);
-    std::free(p);
-}
+void CountedDelete(void* p) { NoteFree(p), std::free(p); }
 }  // namespace
 
 void* operator new(size_t size) { return CountedNew(size); }
@@ -89,7 +82,6 @@ namespace {
 VstIntPtr QuietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
-
 uint32_t gTicks = 1000;
 uint32_t Ticks() { return gTicks; }
 
@@ -98,16 +90,17 @@ TEST(EditorAllocation, ParameterAndProgramCallsFromAnotherThreadNeverAllocate) {
     SetMillisecondTicksForTesting(&Ticks);
     AEffect* effect = CreateMurmurhallEffect(QuietHost);
     ASSERT_NE(effect, nullptr);
-    auto* shell = static_cast<EffectVST*>(static_cast<AudioEffect*>(effect->object));
-    auto* editor = static_cast<EffectEditor*>(shell->getEditor());
+    auto* editor = static_cast<EffectEditor*>(static_cast<EffectVST*>(static_cast<AudioEffect*>(effect->object))->getEditor());
+    auto call = [effect](VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr) {
+        return effect->dispatcher(effect, opcode, 0, value, ptr, 0.0f);
+    };
     int parent = 0;
-    ASSERT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0, &parent, 0.0f), 1);
-    effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
+    ASSERT_EQ(call(effEditOpen, 0, &parent), 1);
+    call(effEditIdle);
 
     // Every kind of change the editor reacts to: population, selection (relabelling and
     // re-targeting on the UI thread), the name slot, person values, program select and steps.
-    std::atomic<long> allocations{-1}, frees{-1};
-    std::thread audio([&] {
+    std::thread([&] {
         gAllocations.store(0);
         gFrees.store(0);
         gCounting.store(true);
@@ -117,38 +110,30 @@ TEST(EditorAllocation, ParameterAndProgramCallsFromAnotherThreadNeverAllocate) {
             for (int index = 2; index < kNumParams; ++index)
                 if (index != 8 && index != 9 && index != 10 && index != 14)
                     effect->setParameter(effect, index, 0.001f * static_cast<float>(index % 1000));
-            effect->setParameter(effect, 11, 0.0f);
-            effect->setParameter(effect, 8, static_cast<float>(round) / 24.0f);
-            effect->setParameter(effect, 10, 0.0f);
-            effect->setParameter(effect, 9, 0.0f);
-            effect->dispatcher(effect, effSetProgram, 0, round + 3, nullptr, 0.0f);
+            for (int index : {11, 8, 10, 9}) effect->setParameter(effect, index, index == 8 ? round / 24.0f : 0.0f);
+            call(effSetProgram, round + 3);
             effect->setParameter(effect, 2, 0.375f);
         }
         gCounting.store(false);
-        allocations.store(gAllocations.load());
-        frees.store(gFrees.load());
-    });
-    audio.join();
-    EXPECT_EQ(allocations.load(), 0);
-    EXPECT_EQ(frees.load(), 0);
+    }).join();
+    EXPECT_EQ(gAllocations.load(), 0);
+    EXPECT_EQ(gFrees.load(), 0);
 
     // The UI thread catches up at its next idle.
-    const float before = editor->GetControlForParameter(2)->getValue();
+    EXPECT_NE(editor->GetControlForParameter(2)->getValue(), 0.375f);
     gTicks += 40;
-    effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
-    EXPECT_NE(before, 0.375f);
+    call(effEditIdle);
     EXPECT_EQ(editor->GetControlForParameter(2)->getValue(), 0.375f);
-    EXPECT_EQ(effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0.0f), 6);
+    EXPECT_EQ(call(effGetProgram), 6);
 
     // The counter works: the UI thread's own changes do allocate (the program list's rescan).
-    gAllocations.store(0);
     gCounting.store(true);
     effect->setParameter(effect, 11, 0.0f);
     gCounting.store(false);
     EXPECT_GT(gAllocations.load(), 0);
 
-    effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
-    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    call(effEditClose);
+    call(effClose);
     SetMillisecondTicksForTesting(nullptr);
     SetPlatformFrameFactory(nullptr);
 }
