@@ -22,8 +22,14 @@ X11Popup::X11Popup(X11PlatformFrame* frameOwner, const CRect& screenRect, double
     Display* dpy = display->display();
     width = std::max(1, static_cast<int>(std::lround(static_cast<double>(size.width()) * scale)));
     height = std::max(1, static_cast<int>(std::lround(static_cast<double>(size.height()) * scale)));
-    const int x = static_cast<int>(std::lround(static_cast<double>(screenRect.left) * scale));
-    const int y = static_cast<int>(std::lround(static_cast<double>(screenRect.top) * scale));
+    int x = static_cast<int>(std::lround(static_cast<double>(screenRect.left) * scale));
+    int y = static_cast<int>(std::lround(static_cast<double>(screenRect.top) * scale));
+    // A list that would run past a screen edge moves back onto the screen, or its far rows could
+    // not be reached with the pointer; one taller than the screen starts at its top.
+    const int screenWidth = DisplayWidth(dpy, display->screen());
+    const int screenHeight = DisplayHeight(dpy, display->screen());
+    x = std::max(0, std::min(x, screenWidth - width));
+    y = std::max(0, std::min(y, screenHeight - height));
 
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;

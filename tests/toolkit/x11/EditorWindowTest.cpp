@@ -19,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -142,8 +143,10 @@ struct HostRun {
 };
 
 // `murmurhall-host edit` on the built plug-in with args; a script (if any) is written to a file
-// first, and the screenshot taken with --screenshot is read back.
-HostRun RunEditor(std::vector<std::string> args, const std::string& script = {}) {
+// first, and the screenshot taken with --screenshot is read back. While the host runs, during()
+// is called every 20 ms until it returns true.
+HostRun RunEditor(std::vector<std::string> args, const std::string& script = {},
+                  const std::function<bool()>& during = nullptr) {
     Scratch files;
     if (!script.empty()) {
         args.push_back("--events");
@@ -172,12 +175,14 @@ HostRun RunEditor(std::vector<std::string> args, const std::string& script = {})
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     int status = 0;
+    bool duringDone = during == nullptr;
     while (::waitpid(pid, &status, WNOHANG) != pid) {
         if (std::chrono::steady_clock::now() > deadline) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, &status, 0);
             break;
         }
+        if (!duringDone) duringDone = during();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
@@ -388,6 +393,60 @@ TEST(EditorWindow, HelpSwitchShowsTheHelpAndTheDownArrowScrollsItByALinePerClick
     // The thumb left the top of the track.
     const Box track{kPanelLeft + w - 19, kPanelTop + 49, kPanelLeft + w - 2, kPanelTop + h - 39};
     EXPECT_GT(Differing(scrolled.screenshot, shown.screenshot, track), 0);
+}
+
+// A mapped pop-up (override-redirect) window on the root at least minHeight tall: its place and
+// size on the screen; window 0 while there is none.
+struct ScreenWindow {
+    Window window = 0;
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+ScreenWindow FindPopUp(Display* dpy, int minHeight) {
+    ScreenWindow found;
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count) == 0) return found;
+    for (unsigned int i = 0; i < count && found.window == 0; ++i) {
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(dpy, children[i], &attributes) == 0) continue;
+        if (attributes.override_redirect && attributes.map_state == IsViewable && attributes.height >= minHeight) {
+            found = {children[i], attributes.x, attributes.y, attributes.width, attributes.height};
+        }
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+}
+
+TEST(EditorWindow, ThePopulationListStaysOnTheScreenAndItsLastEntryCanBePicked) {
+    REQUIRE_DISPLAY();
+    xtest::HostConnection user;
+    ASSERT_NE(user.dpy(), nullptr);
+    const int screenHeight = DisplayHeight(user.dpy(), DefaultScreen(user.dpy()));
+    const int screenWidth = DisplayWidth(user.dpy(), DefaultScreen(user.dpy()));
+    // The population menu opens a list of its 60 entries, far taller than the room below the
+    // menu; the user reaches for the last one, "60".
+    ScreenWindow list;
+    const auto pickLast = [&] {
+        list = FindPopUp(user.dpy(), 600);
+        if (list.window == 0) return false;
+        user.Button(list.window, list.width / 2, list.height - 8, Button1, true);
+        user.Button(list.window, list.width / 2, list.height - 8, Button1, false, Button1Mask);
+        return true;
+    };
+    const HostRun run = RunEditor({"--after", "1.5", "--log-automation", "--print-parameters", "0"},
+                                  "at 0.3 click 24 306\n", pickLast);
+    ExpectClean(run);
+    ASSERT_NE(list.window, 0u) << "no list showed";
+    EXPECT_GE(list.y, 0);
+    EXPECT_LE(list.y + list.height, screenHeight);
+    EXPECT_GE(list.x, 0);
+    EXPECT_LE(list.x + list.width, screenWidth);
+    // Entry 59 of 60, picked and told to the host.
+    EXPECT_EQ(run.Parameter(0), 59.f / 60.f);
+    EXPECT_TRUE(run.Has("automate 0 0.983333")) << run.out;
 }
 
 }  // namespace
