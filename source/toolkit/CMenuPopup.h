@@ -22,8 +22,9 @@ public:
     CMenuPopup& operator=(const CMenuPopup&) = delete;
 
     // UI thread: opens the window with its top-left corner at screenTopLeft (screen coordinates in view
-    // pixels, as IPlatformFrame has them). Kept where asked even past a screen edge: the screen size is
-    // unknown. False when the platform has no window for it.
+    // pixels, as IPlatformFrame has them). The screen size is unknown here: the platform moves a list
+    // that would pass a screen edge back onto the screen (X11 does), and sub-lists are placed from the
+    // place asked. False when the platform has no window for it.
     bool open(IPlatformFrame* platform, const CPoint& screenTopLeft);
 
     // UI thread: the list's size in view pixels (fixed when opened).
