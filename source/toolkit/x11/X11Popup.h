@@ -12,7 +12,8 @@ typedef struct _cairo_surface cairo_surface_t;
 
 class X11Popup : public IPlatformPopup, public X11EventTarget {
 public:
-    // UI thread: screenRect in screen coordinates of the toolkit (device pixels / scale).
+    // UI thread: screenRect in screen coordinates of the toolkit (device pixels / scale); a window that
+    // would pass a screen edge is moved back onto the screen.
     X11Popup(X11PlatformFrame* owner, const CRect& screenRect, double scale, IPlatformPopupClient* client);
     // UI thread: closes the window; the owner releases its grab when no pop-up is left.
     ~X11Popup() override;
