@@ -236,7 +236,8 @@ TEST(EditorWindow, NextProgramButtonStepsToTheSecondProgramAndShowsItsName) {
     const HostRun opened = RunEditor({"--after", "1.2", "--program", "1"});
     ExpectClean(opened);
     const HostRun& first = Untouched();
-    ASSERT_TRUE(first.screenshot.Loaded());
+    ExpectClean(first);
+    EXPECT_TRUE(first.Has("program 0 1 Many Monks")) << first.out;
     const Box nameField{118, 384, 258, 396};
     EXPECT_EQ(Differing(clicked.screenshot, opened.screenshot, nameField), 0);
     EXPECT_GT(Differing(clicked.screenshot, first.screenshot, nameField), 20);
