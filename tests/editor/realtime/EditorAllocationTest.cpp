@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cerrno>
 #include <cstdlib>
-#include <new>
 #include <thread>
 
 #include "ProgramData.h"
@@ -21,60 +19,31 @@ std::atomic<long> gAllocations{0}, gFrees{0};
 void NoteAllocation() {
     if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1, std::memory_order_relaxed);
 }
-void NoteFree(void* p) {
+void NoteFree(const volatile void* p) {
     if (p != nullptr && gCounting.load(std::memory_order_relaxed)) gFrees.fetch_add(1, std::memory_order_relaxed);
 }
 }  // namespace
 
-// The C allocator is replaced only without sanitizers: theirs must see every block.
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// A sanitizer keeps its own allocator, which reports every block (new included) to these hooks.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                                         void (*)(const volatile void*));
+static const int gHooked = __sanitizer_install_malloc_and_free_hooks(
+    [](const volatile void*, size_t) { NoteAllocation(); }, [](const volatile void* p) { NoteFree(p); });
+#else
+// The C allocator replaced; operator new comes here through malloc. Aligned blocks are counted in
+// the sanitizer builds only.
 extern "C" {
 void* __libc_malloc(size_t);
 void __libc_free(void*);
 void* __libc_calloc(size_t, size_t);
 void* __libc_realloc(void*, size_t);
-void* __libc_memalign(size_t, size_t);
 void* malloc(size_t size) { return NoteAllocation(), __libc_malloc(size); }
 void free(void* p) { NoteFree(p), __libc_free(p); }
 void* calloc(size_t n, size_t size) { return NoteAllocation(), __libc_calloc(n, size); }
 void* realloc(void* p, size_t size) { return NoteAllocation(), __libc_realloc(p, size); }
-void* memalign(size_t alignment, size_t size) { return NoteAllocation(), __libc_memalign(alignment, size); }
-void* aligned_alloc(size_t alignment, size_t size) { return NoteAllocation(), __libc_memalign(alignment, size); }
-int posix_memalign(void** out, size_t alignment, size_t size) {
-    NoteAllocation();
-    void* p = __libc_memalign(alignment, size);
-    return p == nullptr ? ENOMEM : (*out = p, 0);
-}
 }
 #endif
-
-namespace {
-void* CountedNew(size_t size, size_t alignment = 0) {
-    NoteAllocation();
-    void* p = alignment ? std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment)
-                        : std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr) throw std::bad_alloc();
-    return p;
-}
-void CountedDelete(void* p) { NoteFree(p), std::free(p); }
-}  // namespace
-
-void* operator new(size_t size) { return CountedNew(size); }
-void* operator new[](size_t size) { return CountedNew(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return std::malloc(size == 0 ? 1 : size); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return std::malloc(size == 0 ? 1 : size); }
-void* operator new(size_t size, std::align_val_t a) { return CountedNew(size, static_cast<size_t>(a)); }
-void* operator new[](size_t size, std::align_val_t a) { return CountedNew(size, static_cast<size_t>(a)); }
-void operator delete(void* p) noexcept { CountedDelete(p); }
-void operator delete[](void* p) noexcept { CountedDelete(p); }
-void operator delete(void* p, size_t) noexcept { CountedDelete(p); }
-void operator delete[](void* p, size_t) noexcept { CountedDelete(p); }
-void operator delete(void* p, std::align_val_t) noexcept { CountedDelete(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { CountedDelete(p); }
-void operator delete(void* p, size_t, std::align_val_t) noexcept { CountedDelete(p); }
-void operator delete[](void* p, size_t, std::align_val_t) noexcept { CountedDelete(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { CountedDelete(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { CountedDelete(p); }
 
 namespace {
 
