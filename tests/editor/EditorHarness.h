@@ -91,11 +91,9 @@ private:
                            "' " + t.name + "|" + t.macType + "|" + t.dosType + "|" + t.unixType + "|" +
                            t.mimeType1 + (s->initialPath ? " initial" : " -") +
                            (s->returnPath && s->returnPath[0] ? " return" : " -"));
-        if (answerPath.empty() || !s->returnPath || s->sizeReturnPath <= static_cast<VstInt32>(answerPath.size()))
-            return 0;
+        if (answerPath.empty() || !s->returnPath || s->sizeReturnPath <= VstInt32(answerPath.size())) return 0;
         std::memcpy(s->returnPath, answerPath.c_str(), answerPath.size() + 1);
-        s->nbReturnPath = 1;
-        return 1;
+        return s->nbReturnPath = 1;
     }
 
     mutable std::mutex mutex;
@@ -124,11 +122,9 @@ protected:
         Call(effMainsChanged, 0, 1);
         host.Clear();
     }
+    // The plug-in is closed with the window still open, as a careless host may do.
     void TearDown() override {
-        if (effect != nullptr) {
-            if (editor->isOpen()) Close();
-            Call(effClose);
-        }
+        if (effect != nullptr) Call(effClose);
         CFileSelector::SetDialogProgramForTesting("");
         SetMillisecondTicksForTesting(nullptr);
         SetPlatformFrameFactory(nullptr);
@@ -169,15 +165,12 @@ protected:
         return menu != nullptr && menu->getEntry(entry, text) ? std::string(text) : std::string("<none>");
     }
     int PersonShown() { return static_cast<int>(Menu(1)->getCurrentIndex()); }
-    static CPoint Centre(const CView* view) {
+    // A click on the view as the window system delivers it, released on the view or off it.
+    void Click(const CView* view, bool releasedOff = false) {
         const CRect& r = view->getViewSize();
-        return CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    }
-    // A full click on the view, as the window system delivers it.
-    void Click(const CView* view) { Headless()->click(Centre(view)); }
-    // Pressed on the view, released off it.
-    void ClickAndSlideOff(const CView* view) {
-        Headless()->mouseDown(Centre(view));
+        const CPoint centre((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        if (!releasedOff) return Headless()->click(centre);
+        Headless()->mouseDown(centre);
         Headless()->mouseUp(CPoint(250, 200));
     }
     // The user changes a control: the value set, then the report to the editor.

