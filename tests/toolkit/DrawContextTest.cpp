@@ -1,353 +1,175 @@
+// CDrawContext and COffscreenContext over cairo, checked on rendered pixels: hard edges where there
+// should be, the origin offset and clip, scale factors, text placement and the one sans-serif face.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <string>
 
 #include "Canvas.h"
+#include "toolkit/CFrame.h"
+#include "toolkit/COffscreenContext.h"
 
 namespace {
 
-// Columns and rows of device pixels in r darker than mid-grey: where text left ink.
+// The box [left, right] x [top, bottom] of device pixels darker than mid-grey: where text left ink.
 struct Ink {
     int left = 1 << 30, right = -1, top = 1 << 30, bottom = -1;
-    bool any() const { return right >= 0; }
 };
-
-Ink FindInk(Canvas& canvas, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) {
-    if (x1 < 0) x1 = canvas.deviceWidth();
-    if (y1 < 0) y1 = canvas.deviceHeight();
+Ink FindInk(Canvas& canvas) {
     Ink ink;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x)
-            if (Canvas::red(canvas.pixel(x, y)) < 128) {
-                ink.left = std::min(ink.left, x);
-                ink.right = std::max(ink.right, x);
-                ink.top = std::min(ink.top, y);
-                ink.bottom = std::max(ink.bottom, y);
-            }
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            if (Red(canvas.pixel(x, y)) < 128) ink = {std::min(ink.left, x), std::max(ink.right, x),
+                                                      std::min(ink.top, y), std::max(ink.bottom, y)};
     return ink;
 }
 
-TEST(DrawContextFill, CoversExactlyTheRectanglesPixels) {
+TEST(DrawContext, FillsCoverExactlyTheRectanglesPixelsInEitherModeAndBlend) {
     Canvas canvas(20, 20);
     canvas.context.setFillColor(kRedCColor);
     canvas.context.fillRect(CRect(3, 4, 13, 9));
-    EXPECT_EQ(canvas.countColour(kRed), 50);
+    canvas.context.fillRect(CRect(8, 8, 2, 2));  // inverted: nothing
+    EXPECT_EQ(canvas.count(kRed), 50);
     EXPECT_EQ(canvas.pixel(3, 4), kRed);
     EXPECT_EQ(canvas.pixel(12, 8), kRed);
-    EXPECT_EQ(canvas.pixel(13, 4), kWhite);  // right edge is outside
-    EXPECT_EQ(canvas.pixel(3, 9), kWhite);   // so is the bottom
-    EXPECT_EQ(canvas.pixel(2, 4), kWhite);
-    EXPECT_EQ(canvas.pixel(3, 3), kWhite);
-    // Fills are hard-edged in either mode: no half-covered pixels.
     canvas.context.setDrawMode(kAntialias);
-    canvas.context.setFillColor(kBlueCColor);
-    canvas.context.fillRect(CRect(0, 15, 4, 17));
-    EXPECT_EQ(canvas.countColour(kBlue), 8);
-    EXPECT_EQ(canvas.countColour(kWhite) + canvas.countColour(kRed) + canvas.countColour(kBlue), 400);
-}
-
-TEST(DrawContextFill, EmptyOrInvertedRectanglesDrawNothing) {
-    Canvas canvas(10, 10);
-    canvas.context.setFillColor(kRedCColor);
-    canvas.context.fillRect(CRect(5, 5, 5, 9));
-    canvas.context.fillRect(CRect(8, 8, 2, 2));
-    EXPECT_EQ(canvas.countColour(kWhite), 100);
-}
-
-TEST(DrawContextFill, TranslucentColourBlendsHalfWay) {
-    Canvas canvas(4, 4);
     canvas.context.setFillColor(MakeCColor(0, 0, 0, 128));
-    canvas.context.fillRect(CRect(0, 0, 4, 4));
-    const uint32_t p = canvas.pixel(1, 1);
-    EXPECT_NEAR(Canvas::red(p), 127, 1);
-    EXPECT_NEAR(Canvas::green(p), 127, 1);
+    canvas.context.fillRect(CRect(0, 15, 4, 17));
+    EXPECT_EQ(canvas.count(kWhite), 400 - 58) << "no half-covered pixels";
+    EXPECT_NEAR(Green(canvas.pixel(1, 16)), 127, 1);
 }
 
-TEST(DrawContextFill, ScaleFactorTwoDoublesEverything) {
-    Canvas canvas(20, 20, 2.0);
-    canvas.context.setFillColor(kRedCColor);
-    canvas.context.fillRect(CRect(3, 4, 13, 9));
-    EXPECT_EQ(canvas.countColour(kRed), 20 * 10);
-    EXPECT_EQ(canvas.pixel(6, 8), kRed);
-    EXPECT_EQ(canvas.pixel(25, 17), kRed);
-    EXPECT_EQ(canvas.pixel(5, 8), kWhite);
-    EXPECT_EQ(canvas.pixel(26, 17), kWhite);
-    EXPECT_EQ(canvas.pixel(25, 18), kWhite);
-}
-
-TEST(DrawContextFill, OddScaleFactorStillFillsWholePixels) {
-    Canvas canvas(10, 10, 1.5);
-    canvas.context.setFillColor(kRedCColor);
-    canvas.context.fillRect(CRect(1, 1, 4, 2));  // device 1.5..6 x 1.5..3, snapped to 2..6 x 2..3
-    EXPECT_EQ(canvas.countColour(kRed) + canvas.countColour(kWhite), canvas.deviceWidth() * canvas.deviceHeight());
-    EXPECT_EQ(canvas.countColour(kRed), 4 * 1);
-}
-
-TEST(DrawContextOrigin, OffsetShiftsDrawingBeforeScaling) {
-    Canvas canvas(20, 20);
-    canvas.context.setOffset(CPoint(5, 6));
-    EXPECT_EQ(canvas.context.getOffset(), CPoint(5, 6));
-    canvas.context.setFillColor(kRedCColor);
-    canvas.context.fillRect(CRect(0, 0, 2, 2));
-    EXPECT_EQ(canvas.countColour(kRed), 4);
-    EXPECT_EQ(canvas.pixel(5, 6), kRed);
-    EXPECT_EQ(canvas.pixel(6, 7), kRed);
-    EXPECT_EQ(canvas.pixel(0, 0), kWhite);
-
-    Canvas dense(20, 20, 2.0);
-    dense.context.setOffset(CPoint(5, 6));
-    dense.context.setFillColor(kRedCColor);
-    dense.context.fillRect(CRect(0, 0, 2, 2));
-    EXPECT_EQ(dense.countColour(kRed), 16);
-    EXPECT_EQ(dense.pixel(10, 12), kRed);
-    EXPECT_EQ(dense.pixel(13, 15), kRed);
-    EXPECT_EQ(dense.pixel(14, 15), kWhite);
-}
-
-TEST(DrawContextClip, DropsDrawingOutsideTheClip) {
-    Canvas canvas(10, 10);
-    canvas.context.setClipRect(CRect(2, 2, 6, 6));
-    CRect clip;
-    EXPECT_EQ(canvas.context.getClipRect(clip), CRect(2, 2, 6, 6));
-    canvas.context.setFillColor(kRedCColor);
-    canvas.context.fillRect(CRect(0, 0, 10, 10));
-    canvas.context.setFrameColor(kRedCColor);
-    canvas.context.drawLine(CPoint(0, 8), CPoint(9, 8));
-    EXPECT_EQ(canvas.countColour(kRed), 16);
-    EXPECT_EQ(canvas.pixel(2, 2), kRed);
-    EXPECT_EQ(canvas.pixel(6, 6), kWhite);
-
-    canvas.context.resetClipRect();
-    EXPECT_EQ(canvas.context.getClipRect(clip), CRect(0, 0, 10, 10));
-    canvas.context.setFillColor(kBlueCColor);
-    canvas.context.fillRect(CRect(0, 0, 10, 10));
-    EXPECT_EQ(canvas.countColour(kBlue), 100);
-}
-
-TEST(DrawContextClip, ClipMovesWithTheOffsetAndIsCutToTheSurface) {
-    Canvas canvas(20, 10);
-    canvas.context.setOffset(CPoint(10, 0));
-    canvas.context.setClipRect(CRect(0, 0, 5, 5));
-    canvas.context.setFillColor(kRedCColor);
-    canvas.context.fillRect(CRect(-20, -20, 40, 40));
-    EXPECT_EQ(canvas.countColour(kRed), 25);
-    EXPECT_EQ(canvas.pixel(10, 0), kRed);
-    EXPECT_EQ(canvas.pixel(14, 4), kRed);
-    EXPECT_EQ(canvas.pixel(9, 0), kWhite);
-
-    // A clip far larger than the surface draws everything and nothing beyond it.
-    canvas.context.setOffset(CPoint(0, 0));
-    canvas.context.setClipRect(CRect(-1000, -1000, 1000, 1000));
-    canvas.context.setFillColor(kBlueCColor);
-    canvas.context.fillRect(CRect(-1000000, -1000000, 1000000, 1000000));
-    EXPECT_EQ(canvas.countColour(kBlue), 200);
-}
-
-TEST(DrawContextLines, OnePixelLinesAreCrispAndIncludeBothEnds) {
-    for (CDrawMode mode : {kCopyMode, kAntialias}) {
-        SCOPED_TRACE(mode);
-        Canvas canvas(20, 20);
-        canvas.context.setDrawMode(mode);
-        canvas.context.setFrameColor(kBlueCColor);
-        canvas.context.drawLine(CPoint(2, 5), CPoint(12, 5));
-        canvas.context.moveTo(CPoint(15, 3));
-        canvas.context.lineTo(CPoint(15, 9));
-        EXPECT_EQ(canvas.countColour(kBlue), 11 + 7);
-        EXPECT_EQ(canvas.countColour(kWhite), 400 - 18);  // nothing half-covered
-        EXPECT_EQ(canvas.pixel(2, 5), kBlue);
-        EXPECT_EQ(canvas.pixel(12, 5), kBlue);
-        EXPECT_EQ(canvas.pixel(15, 3), kBlue);
-        EXPECT_EQ(canvas.pixel(15, 9), kBlue);
+TEST(DrawContext, OffsetShiftsBeforeScalingAndScaleFactorsFillWholeDevicePixels) {
+    const struct {
+        double scale;
+        CPoint offset;
+        CRect rect;
+        long red;
+        int x0, y0, x1, y1;  // the first and last device pixel filled
+    } cases[] = {
+        {2.0, CPoint(0, 0), CRect(3, 4, 13, 9), 200, 6, 8, 25, 17},
+        {1.0, CPoint(5, 6), CRect(0, 0, 2, 2), 4, 5, 6, 6, 7},
+        {2.0, CPoint(5, 6), CRect(0, 0, 2, 2), 16, 10, 12, 13, 15},
+        {1.5, CPoint(0, 0), CRect(1, 1, 4, 2), 4, 2, 2, 5, 2},  // device 1.5..6 x 1.5..3, snapped
+    };
+    for (const auto& c : cases) {
+        Canvas canvas(20, 20, c.scale);
+        canvas.context.setOffset(c.offset);
+        canvas.context.setFillColor(kRedCColor);
+        canvas.context.fillRect(c.rect);
+        EXPECT_EQ(canvas.count(kRed), c.red) << c.scale;
+        EXPECT_EQ(canvas.count(kWhite), canvas.width() * canvas.height() - c.red) << c.scale;
+        EXPECT_EQ(canvas.pixel(c.x0, c.y0), kRed) << c.scale;
+        EXPECT_EQ(canvas.pixel(c.x1, c.y1), kRed) << c.scale;
     }
 }
 
-TEST(DrawContextLines, LineAtScaleTwoCoversTheDoubledPixels) {
-    Canvas canvas(20, 20, 2.0);
-    canvas.context.setFrameColor(kBlueCColor);
-    canvas.context.drawLine(CPoint(2, 5), CPoint(12, 5));
-    EXPECT_EQ(canvas.countColour(kBlue), 22 * 2);
-    EXPECT_EQ(canvas.pixel(4, 10), kBlue);
-    EXPECT_EQ(canvas.pixel(25, 11), kBlue);
-    EXPECT_EQ(canvas.pixel(26, 10), kWhite);
-    EXPECT_EQ(canvas.pixel(4, 12), kWhite);
+TEST(DrawContext, ClipMovesWithTheOffsetIsCutToTheSurfaceAndResets) {
+    Canvas canvas(20, 10);
+    CDrawContext& c = canvas.context;
+    c.setClipRect(CRect(2, 2, 6, 6));
+    c.setFillColor(kRedCColor);
+    c.fillRect(CRect(0, 0, 20, 10));
+    c.setFrameColor(kRedCColor);
+    c.drawLine(CPoint(0, 8), CPoint(19, 8));
+    EXPECT_EQ(canvas.count(kRed), 16);
+    EXPECT_EQ(canvas.pixel(2, 2), kRed);
+    c.setOffset(CPoint(10, 0));
+    c.setClipRect(CRect(0, 0, 5, 5));
+    c.setFillColor(kBlueCColor);
+    c.fillRect(CRect(-20, -20, 40, 40));
+    EXPECT_EQ(canvas.count(kBlue), 25);
+    EXPECT_EQ(canvas.pixel(14, 4), kBlue);
+    c.setOffset(CPoint(0, 0));
+    c.resetClipRect();
+    CRect clip;
+    EXPECT_EQ(c.getClipRect(clip), CRect(0, 0, 20, 10));
+    c.setClipRect(CRect(-1000, -1000, 1000, 1000));
+    c.setFillColor(kGreenCColor);
+    c.fillRect(CRect(-1000000, -1000000, 1000000, 1000000));
+    EXPECT_EQ(canvas.count(kGreen), 200);
 }
 
-TEST(DrawContextLines, CopyModeHasHardEdgesAntialiasSmoothsThem) {
-    auto greys = [](CDrawMode mode) {
+TEST(DrawContext, OnePixelLinesAndOutlinesAreCrispIncludeBothEndsAndScale) {
+    for (double scale : {1.0, 2.0}) {
+        for (CDrawMode mode : {kCopyMode, kAntialias}) {
+            SCOPED_TRACE(testing::Message() << scale << " " << mode);
+            Canvas canvas(20, 20, scale);
+            canvas.context.setDrawMode(mode);
+            canvas.context.setFrameColor(kBlueCColor);
+            canvas.context.drawLine(CPoint(2, 5), CPoint(12, 5));
+            canvas.context.moveTo(CPoint(15, 3));
+            canvas.context.lineTo(CPoint(15, 9));
+            canvas.context.drawRect(CRect(2, 12, 10, 17));  // the outermost pixels of 8 x 5
+            const int s = static_cast<int>(scale);
+            EXPECT_EQ(canvas.count(kBlue), (11 + 7 + 22) * s * s);
+            EXPECT_EQ(canvas.count(kWhite), (400 - 11 - 7 - 22) * s * s) << "nothing half-covered";
+            EXPECT_EQ(canvas.pixel(12 * s + s - 1, 5 * s + s - 1), kBlue);
+            EXPECT_EQ(canvas.pixel(15 * s, 9 * s), kBlue);
+            EXPECT_EQ(canvas.pixel(9 * s, 16 * s), kBlue);
+        }
+    }
+    // Sloped lines are smoothed only when antialiased.
+    for (CDrawMode mode : {kCopyMode, kAntialias}) {
         Canvas canvas(30, 30);
         canvas.context.setDrawMode(mode);
         canvas.context.setFrameColor(kBlackCColor);
         canvas.context.drawLine(CPoint(2, 3), CPoint(27, 20));
-        return canvas.count([](uint32_t p) { return p != kWhite && p != 0xFF000000; });
-    };
-    EXPECT_EQ(greys(kCopyMode), 0);
-    EXPECT_GT(greys(kAntialias), 10);
-}
-
-TEST(DrawContextLines, DashedLineAlternates) {
-    Canvas canvas(20, 5);
-    canvas.context.setLineStyle(kLineOnOffDash);
-    canvas.context.setFrameColor(kBlueCColor);
-    canvas.context.drawLine(CPoint(0, 2), CPoint(19, 2));
-    const long on = canvas.countColour(kBlue);
-    EXPECT_GE(on, 9);
-    EXPECT_LE(on, 11);
-    EXPECT_NE(canvas.pixel(4, 2), canvas.pixel(5, 2));
-}
-
-TEST(DrawContextShapes, StrokedRectangleIsItsOutermostPixels) {
-    Canvas canvas(20, 20);
-    canvas.context.setFrameColor(kGreenCColor);
-    canvas.context.drawRect(CRect(2, 3, 10, 8));
-    EXPECT_EQ(canvas.countColour(kGreen), 2 * (8 + 5) - 4);
-    EXPECT_EQ(canvas.pixel(2, 3), kGreen);
-    EXPECT_EQ(canvas.pixel(9, 7), kGreen);
-    EXPECT_EQ(canvas.pixel(9, 3), kGreen);
-    EXPECT_EQ(canvas.pixel(10, 3), kWhite);
-    EXPECT_EQ(canvas.pixel(5, 5), kWhite);  // inside stays
-    EXPECT_EQ(canvas.pixel(2, 8), kWhite);
-
-    canvas.context.setFillColor(kRedCColor);
-    canvas.context.drawRect(CRect(12, 12, 16, 16), kDrawFilledAndStroked);
-    EXPECT_EQ(canvas.countColour(kRed), 4);  // the 2x2 inside
-    EXPECT_EQ(canvas.pixel(13, 13), kRed);
-    EXPECT_EQ(canvas.pixel(12, 15), kGreen);
-}
-
-TEST(DrawContextShapes, EllipseStaysInsideItsRectangle) {
-    Canvas canvas(20, 20);
-    canvas.context.setFillColor(kRedCColor);
-    canvas.context.fillEllipse(CRect(4, 4, 14, 14));
-    EXPECT_EQ(canvas.pixel(9, 9), kRed);
-    EXPECT_EQ(canvas.pixel(4, 4), kWhite);
-    EXPECT_EQ(canvas.pixel(13, 13), kWhite);
-    const long red = canvas.countColour(kRed);
-    EXPECT_NEAR(red, 79, 8);  // pi * 5 * 5
-    EXPECT_EQ(FindInk(canvas, 0, 0, 20, 4).any(), false);
-    EXPECT_EQ(FindInk(canvas, 14, 0, 20, 20).any(), false);
-}
-
-TEST(DrawContextShapes, FilledPolygonAndOpenPolyline) {
-    Canvas canvas(20, 20);
-    const CPoint square[] = {CPoint(2, 2), CPoint(8, 2), CPoint(8, 8), CPoint(2, 8)};
-    canvas.context.setFillColor(kRedCColor);
-    canvas.context.drawPolygon(square, 4, kDrawFilled);
-    EXPECT_EQ(canvas.countColour(kRed), 36);
-
-    const CPoint corner[] = {CPoint(12, 2), CPoint(18, 2), CPoint(18, 8)};
-    canvas.context.setFrameColor(kBlueCColor);
-    canvas.context.drawPolygon(corner, 3);
-    EXPECT_EQ(canvas.countColour(kBlue), 7 + 6);
-    EXPECT_EQ(canvas.pixel(12, 8), kWhite);  // not closed
-    canvas.context.drawPolygon(nullptr, 3);
-    canvas.context.drawPolygon(corner, 1);
-    EXPECT_EQ(canvas.countColour(kBlue), 13);
-}
-
-class DrawContextText : public ::testing::Test {
-protected:
-    void SetUp() override {
-        canvas.context.setFontColor(kBlackCColor);
-        canvas.context.setFont(kNormalFontSmaller);
+        EXPECT_EQ(canvas.count(kWhite) + canvas.count(kBlack) < 900 - 10, mode == kAntialias) << "greys";
     }
-    Canvas canvas{200, 30};
-    const CRect box{10, 5, 190, 25};
-};
-
-TEST_F(DrawContextText, LeftTextStartsAtTheLeftEdge) {
-    canvas.context.drawString("Murmurhall", box, false, kLeftText);
-    const Ink ink = FindInk(canvas);
-    ASSERT_TRUE(ink.any());
-    EXPECT_GE(ink.left, 10);
-    EXPECT_LE(ink.left, 12);
-    EXPECT_NEAR(ink.right - ink.left, canvas.context.getStringWidth("Murmurhall"), 3);
 }
 
-TEST_F(DrawContextText, RightTextEndsAtTheRightEdge) {
-    canvas.context.drawString("Murmurhall", box, false, kRightText);
+TEST(DrawContext, TextIsPlacedByItsAlignmentAndClippedToItsRectangle) {
+    for (CHoriTxtAlign align : {kLeftText, kCenterText, kRightText}) {
+        Canvas canvas(200, 30);
+        canvas.context.setFont(kNormalFontSmaller);
+        canvas.context.setFontColor(kBlackCColor);
+        canvas.context.drawString("Murmurhall", CRect(10, 5, 190, 25), false, align);
+        const Ink ink = FindInk(canvas);
+        const double half = canvas.context.getStringWidth("Murmurhall") / 2.0;
+        const double centre = align == kLeftText ? 10 + half : align == kRightText ? 190 - half : 100;
+        EXPECT_NEAR((ink.left + ink.right) / 2.0, centre, 2) << align;
+        EXPECT_NEAR((ink.top + ink.bottom) / 2.0, 15, 2.5) << align;
+        EXPECT_NEAR(ink.right - ink.left, 2 * half, 3) << align;
+    }
+    Canvas canvas(200, 30);
+    canvas.context.setFontColor(kBlackCColor);
+    canvas.context.setFillColor(kGreenCColor);
+    canvas.context.drawString("A long line that cannot fit at all", CRect(50, 10, 80, 20), true, kLeftText);
     const Ink ink = FindInk(canvas);
-    ASSERT_TRUE(ink.any());
-    EXPECT_LE(ink.right, 189);
-    EXPECT_GE(ink.right, 186);
-}
-
-TEST_F(DrawContextText, CentredTextIsCentredBothWays) {
-    canvas.context.drawString("Murmurhall", box);
-    const Ink ink = FindInk(canvas);
-    ASSERT_TRUE(ink.any());
-    EXPECT_NEAR((ink.left + ink.right) / 2.0, 100, 2);
-    EXPECT_NEAR((ink.top + ink.bottom) / 2.0, 15, 2.5);
-    EXPECT_GE(ink.top, 5);
-    EXPECT_LE(ink.bottom, 24);
-}
-
-TEST_F(DrawContextText, TextIsClippedToItsRectangle) {
-    const CRect narrow(50, 10, 80, 20);
-    canvas.context.drawString("A long line that cannot fit at all", narrow, false, kLeftText);
-    const Ink ink = FindInk(canvas);
-    ASSERT_TRUE(ink.any());
     EXPECT_GE(ink.left, 50);
     EXPECT_LE(ink.right, 79);
     EXPECT_GE(ink.top, 10);
     EXPECT_LE(ink.bottom, 19);
+    EXPECT_EQ(canvas.count(kWhite), 200 * 30 - 30 * 10) << "opaque: the rectangle filled first, nothing outside";
+    EXPECT_GT(canvas.count(kGreen), 150);
 }
 
-TEST_F(DrawContextText, OpaqueFillsTheRectangleFirst) {
-    canvas.context.setFillColor(kGreenCColor);
-    canvas.context.drawString("ab", box, true, kLeftText);
-    EXPECT_EQ(canvas.pixel(10, 5), kGreen);
-    EXPECT_EQ(canvas.pixel(189, 24), kGreen);
-    EXPECT_EQ(canvas.pixel(9, 5), kWhite);
-    EXPECT_EQ(canvas.pixel(10, 25), kWhite);
-    EXPECT_TRUE(FindInk(canvas).any());
-    canvas.context.drawString(" ", CRect(0, 0, 5, 5), false);  // not opaque: no fill, only ink
-    EXPECT_EQ(canvas.pixel(0, 0), kWhite);
-}
-
-TEST_F(DrawContextText, WidthGrowsWithTheTextAndIsTheSameFaceEverywhere) {
+TEST(DrawContext, TextWidthIsTheSameFaceAtEveryScaleAndEightBitTextIsLatin1) {
+    Canvas canvas(100, 20), dense(100, 20, 2.0);
     CDrawContext& c = canvas.context;
-    EXPECT_EQ(c.getStringWidth(""), 0);
+    c.setFont(kNormalFontSmaller);
+    EXPECT_EQ(c.getFontSize(), 10);
     EXPECT_EQ(c.getStringWidth(nullptr), 0);
-    EXPECT_LT(c.getStringWidth("M"), c.getStringWidth("Mu"));
-    EXPECT_LT(c.getStringWidth("Mu"), c.getStringWidth("Murmurhall"));
     // DejaVu Sans advances (units of 2048 per em) sum to 11733 for "Murmurhall": 57.3 pixels at 10.
     // Liberation Sans, Arial or a fixed-width face would all land outside this range.
-    EXPECT_EQ(c.getFontSize(), 10);
-    EXPECT_GE(c.getStringWidth("Murmurhall"), 56);
-    EXPECT_LE(c.getStringWidth("Murmurhall"), 58);
+    EXPECT_NEAR(c.getStringWidth("Murmurhall"), 57, 1);
     c.setFont(kNormalFontBig);
+    dense.context.setFont(kNormalFontBig);
     EXPECT_EQ(c.getFontSize(), 14);
     EXPECT_NEAR(c.getStringWidth("Murmurhall"), 80, 1);  // 11733 * 14 / 2048
-    c.setFont(kNormalFontBig, 0, kBoldFace);
-    EXPECT_GT(c.getStringWidth("Murmurhall"), 85);
-}
-
-TEST(DrawContextTextWidth, IndependentOfTheScaleFactor) {
-    Canvas dense(100, 20, 2.0);
-    Canvas plain(100, 20);
-    dense.context.setFont(kNormalFontSmall);
-    plain.context.setFont(kNormalFontSmall);
-    EXPECT_EQ(dense.context.getStringWidth("Population 17"), plain.context.getStringWidth("Population 17"));
-}
-
-TEST(DrawContextTextWidth, EightBitTextIsReadAsLatin1) {
-    Canvas canvas(100, 20);
-    canvas.context.setFont(kNormalFont);
+    EXPECT_EQ(dense.context.getStringWidth("Population 17"), c.getStringWidth("Population 17"));
     // A byte that is not UTF-8 must not put cairo into an error state that silences later drawing.
-    EXPECT_EQ(canvas.context.getStringWidth("caf\xe9"), canvas.context.getStringWidth("caf\xc3\xa9"));
-    canvas.context.drawString("caf\xe9 \xff\x80", CRect(0, 0, 100, 20));
-    canvas.context.setFillColor(kRedCColor);
-    canvas.context.fillRect(CRect(0, 0, 2, 2));
+    EXPECT_EQ(c.getStringWidth("caf\xe9"), c.getStringWidth("caf\xc3\xa9"));
+    c.drawString("caf\xe9 \xff\x80", CRect(0, 0, 100, 20));
+    c.setFillColor(kRedCColor);
+    c.fillRect(CRect(0, 0, 2, 2));
     EXPECT_EQ(canvas.pixel(1, 1), kRed);
 }
 
-TEST(DrawContextState, FontSettingsAndOddValues) {
+TEST(DrawContext, OddFontsLineWidthsAndAMissingSurfaceAreSafe) {
     Canvas canvas(10, 10);
     CDrawContext& c = canvas.context;
-    c.setFont(kNormalFontVerySmall);
-    EXPECT_EQ(c.getFontSize(), 9);
     c.setFont(kNormalFont, 20);
     EXPECT_EQ(c.getFontSize(), 20);
     c.setFont(static_cast<CFont>(99));
@@ -357,20 +179,61 @@ TEST(DrawContextState, FontSettingsAndOddValues) {
     EXPECT_EQ(c.getLineWidth(), 0);
     c.setFrameColor(kRedCColor);
     c.drawLine(CPoint(0, 0), CPoint(9, 9));  // zero width draws nothing
-    EXPECT_EQ(canvas.countColour(kWhite), 100);
+    EXPECT_EQ(canvas.count(kWhite), 100);
+
+    CDrawContext bare(nullptr, CRect(0, 0, 10, 10), std::nan(""));
+    EXPECT_EQ(bare.getScaleFactor(), 1.0);
+    bare.fillRect(CRect(0, 0, 5, 5));
+    bare.drawLine(CPoint(0, 0), CPoint(5, 5));
+    bare.drawString("x", CRect(0, 0, 5, 5), true);
+    EXPECT_GT(bare.getStringWidth("x"), 0) << "measuring needs no surface";
 }
 
-TEST(DrawContextState, ContextWithoutSurfaceIgnoresEverything) {
-    CDrawContext context(nullptr, CRect(0, 0, 10, 10), std::nan(""));
-    EXPECT_EQ(context.getScaleFactor(), 1.0);
-    context.setFillColor(kRedCColor);
-    context.fillRect(CRect(0, 0, 5, 5));
-    context.drawRect(CRect(0, 0, 5, 5));
-    context.drawLine(CPoint(0, 0), CPoint(5, 5));
-    context.fillEllipse(CRect(0, 0, 5, 5));
-    context.drawString("x", CRect(0, 0, 5, 5), true);
-    context.setClipRect(CRect(1, 1, 2, 2));
-    EXPECT_GT(context.getStringWidth("x"), 0);  // measuring needs no surface
+TEST(OffscreenContext, CopyFromTakesItsPixelsFromTheSourceOffsetThroughTheDestinationsOffsetAndClip) {
+    COffscreenContext offscreen(nullptr, 10, 8, kBlackCColor);
+    offscreen.setFillColor(kBlueCColor);
+    offscreen.fillRect(CRect(5, 0, 10, 8));  // right half blue on the black background
+    Canvas canvas(20, 20);
+    offscreen.copyFrom(&canvas.context, CRect(2, 2, 7, 10), CPoint(5, 0));
+    EXPECT_EQ(canvas.count(kBlue), 40);
+    EXPECT_EQ(canvas.pixel(2, 2), kBlue);
+    canvas.context.setOffset(CPoint(10, 10));
+    canvas.context.setClipRect(CRect(0, 0, 3, 20));
+    offscreen.copyFrom(&canvas.context, CRect(0, 0, 10, 8));
+    EXPECT_EQ(canvas.count(kBlack), 3 * 8);
+    EXPECT_EQ(canvas.pixel(10, 10), kBlack);
+    offscreen.copyFrom(&offscreen, CRect(5, 0, 10, 8), CPoint(4, 0));  // onto itself, overlapping: right by one
+    Canvas shifted(10, 1);
+    offscreen.copyFrom(&shifted.context, CRect(0, 0, 10, 1));
+    EXPECT_EQ(shifted.pixel(5, 0), kBlack);
+    EXPECT_EQ(shifted.pixel(6, 0), kBlue);
+    EXPECT_EQ(shifted.pixel(9, 0), kBlue);
+}
+
+TEST(OffscreenContext, ScaleFactorsDoublePlainPixelsCopyDenseOnesOneToOneAndOddSizesAreRefused) {
+    COffscreenContext plain(nullptr, 4, 4, kRedCColor);
+    Canvas dense(4, 4, 2.0);
+    plain.copyFrom(&dense.context, CRect(0, 2, 4, 4));
+    EXPECT_EQ(dense.count(kRed), 32);
+    CFrame frame(CRect(0, 0, 20, 20), nullptr, nullptr);
+    frame.setScaleFactor(2.0);
+    COffscreenContext sharp(&frame, 4, 3, kRedCColor);
+    EXPECT_EQ(sharp.getScaleFactor(), 2.0);
+    EXPECT_EQ(sharp.getWidth(), 4);
+    sharp.setFillColor(kBlueCColor);
+    sharp.fillRect(CRect(0, 0, 1, 1));
+    sharp.copyFrom(&dense.context, CRect(0, 0, 4, 1));
+    EXPECT_EQ(dense.count(kBlue), 4);
+    EXPECT_EQ(dense.count(kRed), 32 + 8 * 2 - 4);
+
+    COffscreenContext negative(nullptr, -5, 10), huge(nullptr, 1L << 40, 2);
+    EXPECT_EQ(negative.getWidth(), 0);
+    EXPECT_LE(huge.getWidth(), 4096);
+    const auto before = dense.bytes();
+    negative.copyFrom(&dense.context, CRect(0, 0, 4, 4));
+    negative.fillRect(CRect(0, 0, 4, 4));
+    plain.copyFrom(nullptr, CRect(0, 0, 4, 4));
+    EXPECT_EQ(dense.bytes(), before);
 }
 
 }  // namespace
