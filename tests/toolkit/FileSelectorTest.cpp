@@ -3,7 +3,7 @@
 // kdialog, so what the child is given and what it answers are both seen.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -19,346 +19,185 @@
 
 namespace {
 
-using toolkittest::FrameEditor;
-using toolkittest::RecordingEffect;
-using toolkittest::ScriptedHost;
-
 namespace fs = std::filesystem;
+using Path = std::optional<std::string>;  // nullopt: the completion got null
 
-// What a completion received: nothing yet, null, or a path.
 struct Answer {
     int calls = 0;
-    bool null = false;
-    std::string path;
+    Path path;
     CFileSelector::Completion Completion() {
         return [this](const char* chosen) {
             ++calls;
-            null = chosen == nullptr;
-            path = chosen != nullptr ? chosen : "";
+            path = chosen != nullptr ? Path(chosen) : std::nullopt;
         };
     }
 };
 
-class Request {
-public:
-    explicit Request(VstInt32 command = kVstFileLoad, const char* title = "Select filename to LOAD") {
-        std::strncpy(type.name, "VST FXP", sizeof type.name - 1);
-        std::strncpy(type.macType, ".fxp", sizeof type.macType - 1);
-        std::strncpy(type.dosType, "FXP", sizeof type.dosType - 1);
-        record.command = command;
-        record.type = kVstFileType;
-        record.nbFileTypes = 1;
-        record.fileTypes = &type;
-        std::strncpy(record.title, title, sizeof record.title - 1);
-    }
-    VstFileSelect* operator->() { return &record; }
-    VstFileSelect* get() { return &record; }
-
-private:
-    VstFileType type{};
-    VstFileSelect record{};
-};
+VstFileType gFxp{"VST FXP", ".fxp", "FXP"};
+VstFileSelect Request(VstInt32 command = kVstFileLoad, const char* title = "Select filename to LOAD") {
+    VstFileSelect request{command, kVstFileType, 0, 1, &gFxp};
+    std::strcpy(request.title, title);
+    return request;
+}
+void Sleep5ms() { std::this_thread::sleep_for(std::chrono::milliseconds(5)); }
 
 class FileSelectorTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = fs::path(::mkdtemp(std::string("/tmp/mh-selector-XXXXXX").data()));
-        effect = new RecordingEffect(&host);
-    }
+    void SetUp() override { folder = fs::path(::mkdtemp(std::string("/tmp/mh-selector-XXXXXX").data())); }
     void TearDown() override {
+        if (editor != nullptr) editor->close();
         CFileSelector::SetDialogProgramForTesting(nullptr);
         SetPlatformFrameFactory(nullptr);
-        if (editor != nullptr) editor->close();
-        delete effect;
         fs::remove_all(folder);
     }
-
-    // A shell script standing in for a dialog program.
+    // An executable shell script standing in for a dialog program.
     std::string Script(const std::string& name, const std::string& body) {
-        const fs::path path = folder / name;
-        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
-        fs::permissions(path, fs::perms::owner_all);
-        return path.string();
+        std::ofstream(folder / name) << "#!/bin/sh\n" << body << "\n";
+        fs::permissions(folder / name, fs::perms::owner_all);
+        return (folder / name).string();
     }
-
-    // Polls as idle would, until the answer came or five seconds passed.
-    static bool PollUntilAnswered(CFileSelector& selector, const Answer& answer) {
-        for (int i = 0; i < 1000 && answer.calls == 0; ++i) {
-            selector.poll();
-            if (answer.calls == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return answer.calls == 1;
+    // Runs request and polls as idle would, for at most five seconds, until the answer came.
+    Answer Ask(VstFileSelect request, long started = 1) {
+        CFileSelector selector(effect.get());
+        Answer answer;
+        EXPECT_EQ(selector.run(&request, answer.Completion()), started);
+        for (int i = 0; i < 1000 && answer.calls == 0; ++i, Sleep5ms()) selector.poll();
+        EXPECT_EQ(answer.calls, 1);
+        return answer;
     }
-
-    FrameEditor* OpenEditor() {
+    toolkittest::FrameEditor* OpenEditor() {
         SetPlatformFrameFactory(&HeadlessPlatformFrame::Create);
-        editor = new FrameEditor(effect);
-        static int parent = 0;
-        editor->open(&parent);
+        editor = new toolkittest::FrameEditor(effect.get());  // the effect deletes it
+        editor->open(&folder);  // any parent: the headless platform ignores it
         return editor;
     }
 
     fs::path folder;
-    ScriptedHost host;
-    RecordingEffect* effect = nullptr;
-    FrameEditor* editor = nullptr;
+    toolkittest::ScriptedHost host;
+    std::unique_ptr<toolkittest::RecordingEffect> effect = std::make_unique<toolkittest::RecordingEffect>(&host);
+    toolkittest::FrameEditor* editor = nullptr;
 };
 
-TEST_F(FileSelectorTest, HostSelectorAnswersAtOnceIntoOurBufferOrItsOwn) {
+TEST_F(FileSelectorTest, HostSelectorAnswersInsideRunIntoOurBufferOrItsOwnWhichItsCloseFrees) {
     host.canOpenFileSelector = 1;
     static char hostBuffer[64];
     host.openFileSelector = [](VstFileSelect* select) {
-        if (select->returnPath == nullptr) select->returnPath = hostBuffer;  // the host allocates
+        if (select->returnPath == nullptr) select->returnPath = hostBuffer;
         std::strcpy(select->returnPath, "/home/user/monks.fxp");
         return VstIntPtr{1};
     };
-    CFileSelector selector(effect);
-
+    CFileSelector selector(effect.get());
     char ours[512] = {};
-    Request supplied;
-    supplied->returnPath = ours;
-    supplied->sizeReturnPath = sizeof ours;
-    Answer first;
-    EXPECT_EQ(selector.run(supplied.get(), first.Completion()), 1);
-    EXPECT_EQ(first.calls, 1);  // inside run
-    EXPECT_EQ(first.path, "/home/user/monks.fxp");
+    VstFileSelect supplied = Request(), allocated = Request();
+    supplied.returnPath = ours;
+    Answer a, b;
+    EXPECT_EQ(selector.run(&supplied, a.Completion()), 1);
+    EXPECT_EQ(a.path, "/home/user/monks.fxp");
     EXPECT_STREQ(ours, "/home/user/monks.fxp");
-    EXPECT_EQ(supplied->returnPath, ours);
-
-    Request allocated;
-    Answer second;
-    selector.run(allocated.get(), second.Completion());
-    EXPECT_EQ(second.path, "/home/user/monks.fxp");
-    // The host's buffer is freed by the close: no pointer to it is left in the record.
-    EXPECT_EQ(allocated->returnPath, nullptr);
-    EXPECT_EQ(host.opens, 2);
+    selector.run(&allocated, b.Completion());
+    EXPECT_EQ(b.path, "/home/user/monks.fxp");
+    EXPECT_EQ(allocated.returnPath, nullptr);
     EXPECT_EQ(host.closes, 2);
-    EXPECT_FALSE(selector.isRunning());
 }
 
 TEST_F(FileSelectorTest, HostSelectorFailuresAndOverlongPathsGiveNoPath) {
     host.canOpenFileSelector = 1;
-    static std::string longPath;
-    struct Case {
-        const char* what;
-        std::function<VstIntPtr(VstFileSelect*)> behaviour;
-        int closes;
-    } cases[] = {
-        {"cancelled", [](VstFileSelect*) { return VstIntPtr{0}; }, 0},
-        {"success without a path", [](VstFileSelect*) { return VstIntPtr{1}; }, 1},
-        {"512 bytes",
-         [](VstFileSelect* select) {
-             longPath = "/" + std::string(511, 'a');
-             select->returnPath = longPath.data();
-             return VstIntPtr{1};
-         },
-         1},
-    };
-    for (const Case& c : cases) {
-        host.openFileSelector = c.behaviour;
-        host.closes = 0;
-        CFileSelector selector(effect);
-        Request request;
-        Answer answer;
-        EXPECT_EQ(selector.run(request.get(), answer.Completion()), 0) << c.what;
-        EXPECT_EQ(answer.calls, 1) << c.what;
-        EXPECT_TRUE(answer.null) << c.what;
-        EXPECT_EQ(host.closes, c.closes) << c.what;
+    static std::string longPath = "/" + std::string(511, 'a');  // 512 bytes
+    using Behaviour = VstIntPtr (*)(VstFileSelect*);
+    for (Behaviour behaviour : {Behaviour([](VstFileSelect*) { return VstIntPtr{0}; }),
+                                Behaviour([](VstFileSelect*) { return VstIntPtr{1}; }),
+                                Behaviour([](VstFileSelect* select) {
+                                    select->returnPath = longPath.data();
+                                    return VstIntPtr{1};
+                                })}) {
+        host.openFileSelector = behaviour;
+        EXPECT_EQ(Ask(Request(), 0).path, std::nullopt);
     }
-}
-
-TEST_F(FileSelectorTest, HostSelectorGivesTheFirstOfSeveralPaths) {
-    host.canOpenFileSelector = 1;
-    static char first[] = "/a/first.fxp";
-    static char second[] = "/a/second.fxp";
-    static char* both[] = {first, second};
-    host.openFileSelector = [](VstFileSelect* select) {
-        select->returnMultiplePaths = both;
-        select->nbReturnPath = 2;
-        return VstIntPtr{1};
-    };
-    CFileSelector selector(effect);
-    Request request(kVstMultipleFilesLoad);
-    Answer answer;
-    selector.run(request.get(), answer.Completion());
-    EXPECT_EQ(answer.path, "/a/first.fxp");
-    EXPECT_EQ(request->returnMultiplePaths, nullptr);
-    EXPECT_EQ(request->nbReturnPath, 0);
+    EXPECT_EQ(host.closes, 2) << "a cancelled selector has nothing to close";
 }
 
 TEST_F(FileSelectorTest, RefusesANullRequestAndASecondWhileOneRuns) {
-    CFileSelector selector(effect);
-    Answer none;
+    CFileSelector selector(effect.get());
+    Answer none, first, second;
     EXPECT_EQ(selector.run(nullptr, none.Completion()), 0);
     EXPECT_EQ(none.calls, 1);
-    EXPECT_TRUE(none.null);
-
     CFileSelector::SetDialogProgramForTesting(Script("slow", "sleep 30").c_str());
-    Request request;
-    Answer first;
-    ASSERT_EQ(selector.run(request.get(), first.Completion()), 1);
-    EXPECT_TRUE(selector.isRunning());
-    Answer second;
-    EXPECT_EQ(selector.run(request.get(), second.Completion()), 0);
-    EXPECT_TRUE(second.null);
+    VstFileSelect request = Request();
+    ASSERT_EQ(selector.run(&request, first.Completion()), 1);
+    EXPECT_EQ(selector.run(&request, second.Completion()), 0);
+    EXPECT_EQ(second.calls, 1);
     EXPECT_EQ(first.calls, 0);
 }
 
-TEST_F(FileSelectorTest, DialogProgramAnswersFromPollNotInsideRun) {
+TEST_F(FileSelectorTest, AHostSayingMinusOneIsNotAskedAndTheDialogAnswersFromTheEditorsIdle) {
+    host.canOpenFileSelector = -1;
+    host.openFileSelector = [](VstFileSelect*) {
+        ADD_FAILURE() << "the host was asked";
+        return VstIntPtr{0};
+    };
+    OpenEditor();
     CFileSelector::SetDialogProgramForTesting(Script("chooser", "sleep 0.2; echo /tmp/crowd/chosen.fxp").c_str());
-    CFileSelector selector(effect);
+    CFileSelector selector(effect.get());
     char returned[512] = {};
-    Request request;
-    request->returnPath = returned;
+    VstFileSelect request = Request();
+    request.returnPath = returned;
     Answer answer;
-    ASSERT_EQ(selector.run(request.get(), answer.Completion()), 1);
-    EXPECT_EQ(answer.calls, 0);
-    selector.poll();
-    EXPECT_EQ(answer.calls, 0);  // still choosing
-    ASSERT_TRUE(PollUntilAnswered(selector, answer));
+    ASSERT_EQ(selector.run(&request, answer.Completion()), 1);
+    editor->idle();
+    EXPECT_EQ(answer.calls, 0) << "still choosing";
+    for (int i = 0; i < 1000 && answer.calls == 0; ++i, Sleep5ms()) editor->idle();
     EXPECT_EQ(answer.path, "/tmp/crowd/chosen.fxp");
     EXPECT_STREQ(returned, "/tmp/crowd/chosen.fxp");
-    EXPECT_FALSE(selector.isRunning());
 }
 
-TEST_F(FileSelectorTest, AHostSayingNoWithMinusOneIsNotAsked) {
-    host.canOpenFileSelector = -1;
-    host.openFileSelector = [](VstFileSelect*) { return VstIntPtr{0}; };
-    CFileSelector::SetDialogProgramForTesting(Script("chooser", "echo /tmp/crowd/own.fxp").c_str());
-    CFileSelector selector(effect);
-    Request request;
-    Answer answer;
-    ASSERT_EQ(selector.run(request.get(), answer.Completion()), 1);
-    ASSERT_TRUE(PollUntilAnswered(selector, answer));
-    EXPECT_EQ(answer.path, "/tmp/crowd/own.fxp");
-    EXPECT_EQ(host.opens, 0);
-}
-
-TEST_F(FileSelectorTest, DialogProgramCancelFailureAndOverlongAnswersGiveNoPath) {
-    struct Case {
+TEST_F(FileSelectorTest, DialogAnswersCancelsOverlongPathsAndTheChildsEnvironment) {
+    ::setenv("LD_LIBRARY_PATH", "/opt/host/private-libs", 1);
+    const struct {
         const char* body;
-        std::optional<std::string> path;
+        Path path;
     } cases[] = {
         {"echo /tmp/x.fxp; exit 1", std::nullopt},  // cancelled, even if something was printed
         {"exit 0", std::nullopt},                   // nothing chosen
         {"echo /tmp/x.fxp; kill -TERM $$", std::nullopt},
         {"printf '/%0510d\\n' 0", "/" + std::string(510, '0')},  // 511 bytes: the longest path there is
         {"printf '/%0511d\\n' 0", std::nullopt},                   // 512 bytes
-        {"printf '/first.fxp\\n/second.fxp\\n'", std::string("/first.fxp")},
+        {"printf '/first.fxp\\n/second.fxp\\n'", "/first.fxp"},
+        // The host's private libraries are not the child's; the rest of the environment is.
+        {"echo \"${LD_LIBRARY_PATH-unset}:${PATH-unset}\"", std::string("unset:") + std::getenv("PATH")},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         CFileSelector::SetDialogProgramForTesting(Script("answer", c.body).c_str());
-        CFileSelector selector(effect);
-        Request request;
-        Answer answer;
-        ASSERT_EQ(selector.run(request.get(), answer.Completion()), 1) << c.body;
-        ASSERT_TRUE(PollUntilAnswered(selector, answer)) << c.body;
-        if (c.path.has_value()) {
-            EXPECT_EQ(answer.path, *c.path) << c.body;
-        } else {
-            EXPECT_TRUE(answer.null) << c.body;
-        }
+        EXPECT_EQ(Ask(Request()).path, c.path) << c.body;
     }
-}
-
-TEST_F(FileSelectorTest, ChildGetsOurEnvironmentWithoutLdLibraryPath) {
-    ::setenv("LD_LIBRARY_PATH", "/opt/host/private-libs", 1);
-    ::setenv("MH_SELECTOR_MARK", "kept", 1);
-    CFileSelector::SetDialogProgramForTesting(
-        Script("environment", "echo \"${LD_LIBRARY_PATH-unset}:${MH_SELECTOR_MARK-unset}\"").c_str());
-    CFileSelector selector(effect);
-    Request request;
-    Answer answer;
-    selector.run(request.get(), answer.Completion());
-    ASSERT_TRUE(PollUntilAnswered(selector, answer));
-    EXPECT_EQ(answer.path, "unset:kept");
-    // Only the child lost it.
     EXPECT_STREQ(std::getenv("LD_LIBRARY_PATH"), "/opt/host/private-libs");
     ::unsetenv("LD_LIBRARY_PATH");
-    ::unsetenv("MH_SELECTOR_MARK");
 }
 
-TEST_F(FileSelectorTest, ZenityAndKdialogAreAskedInTheirOwnWords) {
+TEST_F(FileSelectorTest, ZenityThenKdialogAreFoundOnPathAndAskedInTheirOwnWords) {
     const std::string echoArgs = "for a in \"$@\"; do printf '[%s]' \"$a\"; done; echo";
-    struct Case {
-        const char* program;
-        VstInt32 command;
-        const char* title;
-        const char* expected;
-    } cases[] = {
-        {"zenity", kVstFileLoad, "Select filename to LOAD",
-         "[--file-selection][--title=Select filename to LOAD][--file-filter=VST FXP | *.fxp]"},
-        {"zenity", kVstFileSave, "Select filename to SAVE",
-         "[--file-selection][--save][--confirm-overwrite][--title=Select filename to SAVE][--file-filter=VST FXP | "
-         "*.fxp]"},
-        {"kdialog", kVstFileLoad, "Select filename to LOAD",
-         "[--getopenfilename][.][*.fxp|VST FXP][--title][Select filename to LOAD]"},
-        {"kdialog", kVstFileSave, "Select filename to SAVE",
-         "[--getsavefilename][.][*.fxp|VST FXP][--title][Select filename to SAVE]"},
-    };
-    for (const Case& c : cases) {
-        const fs::path dir = folder / (std::string(c.program) + std::to_string(c.command));
-        fs::create_directory(dir);
-        const std::string program = (dir / c.program).string();
-        std::ofstream(program) << "#!/bin/sh\n" << echoArgs << "\n";
-        fs::permissions(program, fs::perms::owner_all);
-        CFileSelector::SetDialogProgramForTesting(program.c_str());
-        CFileSelector selector(effect);
-        Request request(c.command, c.title);
-        Answer answer;
-        selector.run(request.get(), answer.Completion());
-        ASSERT_TRUE(PollUntilAnswered(selector, answer)) << c.program;
-        EXPECT_EQ(answer.path, c.expected);
-    }
-}
-
-TEST_F(FileSelectorTest, ZenityIsFoundOnPathBeforeKdialog) {
-    for (const char* name : {"zenity", "kdialog"}) {
-        std::ofstream(folder / name) << "#!/bin/sh\necho /from/" << name << "\n";
-        fs::permissions(folder / name, fs::perms::owner_all);
-    }
-    const std::string oldPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    Script("zenity", echoArgs);
+    Script("kdialog", echoArgs);
+    const std::string oldPath = std::getenv("PATH");
     ::setenv("PATH", (folder.string() + ":" + oldPath).c_str(), 1);
-    CFileSelector selector(effect);
-    Request request;
-    Answer zenity;
-    selector.run(request.get(), zenity.Completion());
-    EXPECT_TRUE(PollUntilAnswered(selector, zenity));
+    const VstFileSelect save = Request(kVstFileSave, "Select filename to SAVE");
+    EXPECT_EQ(Ask(Request()).path, "[--file-selection][--title=Select filename to LOAD][--file-filter=VST FXP | *.fxp]");
+    EXPECT_EQ(Ask(save).path, "[--file-selection][--save][--confirm-overwrite][--title=Select filename to SAVE]"
+                              "[--file-filter=VST FXP | *.fxp]");
     fs::remove(folder / "zenity");
-    Answer kdialog;
-    selector.run(request.get(), kdialog.Completion());
-    EXPECT_TRUE(PollUntilAnswered(selector, kdialog));
+    EXPECT_EQ(Ask(Request()).path, "[--getopenfilename][.][*.fxp|VST FXP][--title][Select filename to LOAD]");
+    EXPECT_EQ(Ask(save).path, "[--getsavefilename][.][*.fxp|VST FXP][--title][Select filename to SAVE]");
     ::setenv("PATH", oldPath.c_str(), 1);
-    EXPECT_EQ(zenity.path, "/from/zenity");
-    EXPECT_EQ(kdialog.path, "/from/kdialog");
-}
-
-TEST_F(FileSelectorTest, TheEditorsIdleDeliversTheAnswer) {
-    FrameEditor* open = OpenEditor();
-    CFileSelector::SetDialogProgramForTesting(Script("chooser", "echo /tmp/from-idle.fxp").c_str());
-    CFileSelector selector(effect);
-    Request request;
-    Answer answer;
-    selector.run(request.get(), answer.Completion());
-    for (int i = 0; i < 1000 && answer.calls == 0; ++i) {
-        open->idle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    EXPECT_EQ(answer.path, "/tmp/from-idle.fxp");
 }
 
 TEST_F(FileSelectorTest, DestroyingTheSelectorEndsARunningDialogWithoutAnAnswer) {
     const std::string pidFile = (folder / "pid").string();
     CFileSelector::SetDialogProgramForTesting(Script("slow", "echo $$ > " + pidFile + "; exec sleep 30").c_str());
     Answer answer;
-    auto selector = std::make_unique<CFileSelector>(effect);
-    Request request;
-    selector->run(request.get(), answer.Completion());
+    auto selector = std::make_unique<CFileSelector>(effect.get());
+    VstFileSelect request = Request();
+    selector->run(&request, answer.Completion());
     pid_t child = 0;
-    for (int i = 0; i < 400 && child == 0; ++i) {
-        std::ifstream(pidFile) >> child;
-        if (child == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    for (int i = 0; i < 400 && child == 0; ++i, Sleep5ms()) std::ifstream(pidFile) >> child;
     ASSERT_NE(child, 0);
     const auto before = std::chrono::steady_clock::now();
     selector.reset();
@@ -369,94 +208,58 @@ TEST_F(FileSelectorTest, DestroyingTheSelectorEndsARunningDialogWithoutAnAnswer)
 
 TEST_F(FileSelectorTest, PathFieldInTheFrameWhenNothingElseCanAsk) {
     CFileSelector::SetDialogProgramForTesting("field");
-    FrameEditor* open = OpenEditor();
-    CFrame* frame = open->getFrame();
-    HeadlessPlatformFrame* window = open->headless();
-    CFileSelector selector(effect);
-
-    struct Case {
+    EXPECT_EQ(Ask(Request(), 0).path, std::nullopt) << "no window to ask in";
+    OpenEditor();
+    CFrame* frame = editor->getFrame();
+    CFileSelector selector(effect.get());
+    const struct {
         const char* initial;
         const char* typed;
         unsigned char finish;  // a virtual key, or 0 for the OK area, 1 for the Cancel area
-        std::optional<std::string> path;
+        Path path;
     } cases[] = {
-        {nullptr, "/tmp/new.fxp", VKEY_RETURN, std::string("/tmp/new.fxp")},
-        {"/home/user/", "monks", VKEY_ENTER, std::string("/home/user/monks")},
-        {nullptr, "/tmp/escaped.fxp", VKEY_ESCAPE, std::nullopt},
-        {nullptr, "/tmp/ok.fxp", 0, std::string("/tmp/ok.fxp")},
-        {nullptr, "/tmp/cancel.fxp", 1, std::nullopt},
-        {nullptr, "", VKEY_RETURN, std::nullopt},
+        {nullptr, "/tmp/new.fxp", VKEY_RETURN, "/tmp/new.fxp"},   {"/home/user/", "monks", VKEY_ENTER, "/home/user/monks"},
+        {nullptr, "/tmp/no.fxp", VKEY_ESCAPE, std::nullopt},      {nullptr, "/tmp/ok.fxp", 0, "/tmp/ok.fxp"},
+        {nullptr, "/tmp/cancel.fxp", 1, std::nullopt},            {nullptr, "", VKEY_RETURN, std::nullopt},
     };
-    for (const Case& c : cases) {
-        Request request;
-        request->initialPath = const_cast<char*>(c.initial);
+    for (const auto& c : cases) {
+        VstFileSelect request = Request();
+        request.initialPath = const_cast<char*>(c.initial);
         Answer answer;
-        ASSERT_EQ(selector.run(request.get(), answer.Completion()), 1);
-        ASSERT_EQ(frame->getNbViews(), 1);
-        auto* field = dynamic_cast<CPathField*>(frame->getView(0));
+        ASSERT_EQ(selector.run(&request, answer.Completion()), 1);
+        auto* field = frame->getNbViews() == 1 ? dynamic_cast<CPathField*>(frame->getView(0)) : nullptr;
         ASSERT_NE(field, nullptr);
-        EXPECT_TRUE(field->isEditing());
-        window->typeText(c.typed);
-        if (c.finish == 0) {
-            window->click(field->okRect().getTopLeft().offset(3, 3));
-        } else if (c.finish == 1) {
-            window->click(field->cancelRect().getTopLeft().offset(3, 3));
-        } else {
-            window->keyDown(VstKeyCode{0, c.finish, 0});
-        }
+        editor->headless()->typeText(c.typed);
+        if (c.finish > 1) editor->headless()->keyDown(VstKeyCode{0, c.finish, 0});
+        else editor->headless()->click((c.finish == 0 ? field->okRect() : field->cancelRect()).getTopLeft().offset(3, 3));
         selector.poll();
-        ASSERT_EQ(answer.calls, 1) << c.typed;
-        if (c.path.has_value()) {
-            EXPECT_EQ(answer.path, *c.path);
-        } else {
-            EXPECT_TRUE(answer.null) << c.typed;
-        }
-        EXPECT_EQ(frame->getNbViews(), 0);  // removed afterwards
+        EXPECT_EQ(answer.calls, 1) << c.typed;
+        EXPECT_EQ(answer.path, c.path) << c.typed;
+        EXPECT_EQ(frame->getNbViews(), 0) << "removed afterwards";
     }
-    EXPECT_TRUE(effect->brackets.empty());  // the field edits no parameter
+    EXPECT_TRUE(effect->brackets.empty()) << "the field edits no parameter";
 }
 
-TEST_F(FileSelectorTest, PathFieldWaitsThroughFocusLossAndEndsWithTheWindow) {
+TEST_F(FileSelectorTest, PathFieldWaitsThroughFocusLossAndEndsWithTheSelectorOrTheWindow) {
     CFileSelector::SetDialogProgramForTesting("field");
-    FrameEditor* open = OpenEditor();
-    CFileSelector selector(effect);
-    Request request;
-    Answer answer;
-    selector.run(request.get(), answer.Completion());
-    open->headless()->typeText("/tmp/half");
-    open->headless()->focusLost();  // the user looks elsewhere: no answer
-    selector.poll();
-    EXPECT_EQ(answer.calls, 0);
-    EXPECT_EQ(open->getFrame()->getNbViews(), 1);
-
-    open->close();  // the host closes the window with the field in it
-    selector.poll();
-    EXPECT_EQ(answer.calls, 1);
-    EXPECT_TRUE(answer.null);
-    EXPECT_FALSE(selector.isRunning());
-}
-
-TEST_F(FileSelectorTest, WithoutAWindowTheFieldCannotAskAndTheSelectorSaysSo) {
-    CFileSelector::SetDialogProgramForTesting("field");
-    CFileSelector selector(effect);
-    Request request;
-    Answer answer;
-    EXPECT_EQ(selector.run(request.get(), answer.Completion()), 0);
-    EXPECT_EQ(answer.calls, 1);
-    EXPECT_TRUE(answer.null);
-}
-
-TEST_F(FileSelectorTest, DestroyingTheSelectorTakesAShowingFieldAway) {
-    CFileSelector::SetDialogProgramForTesting("field");
-    FrameEditor* open = OpenEditor();
-    auto selector = std::make_unique<CFileSelector>(effect);
-    Request request;
-    Answer answer;
-    selector->run(request.get(), answer.Completion());
-    ASSERT_EQ(open->getFrame()->getNbViews(), 1);
+    OpenEditor();
+    VstFileSelect request = Request();
+    Answer dropped, closed;
+    auto selector = std::make_unique<CFileSelector>(effect.get());
+    selector->run(&request, dropped.Completion());
+    editor->headless()->typeText("/tmp/half");
+    editor->headless()->focusLost();  // the user looks elsewhere: no answer
+    selector->poll();
+    EXPECT_EQ(editor->getFrame()->getNbViews(), 1);
     selector.reset();
-    EXPECT_EQ(open->getFrame()->getNbViews(), 0);
-    EXPECT_EQ(answer.calls, 0);
+    EXPECT_EQ(editor->getFrame()->getNbViews(), 0);
+    EXPECT_EQ(dropped.calls, 0);
+    CFileSelector again(effect.get());
+    again.run(&request, closed.Completion());
+    editor->close();  // the host closes the window with the field in it
+    again.poll();
+    EXPECT_EQ(closed.calls, 1);
+    EXPECT_EQ(closed.path, std::nullopt);
 }
 
 }  // namespace
