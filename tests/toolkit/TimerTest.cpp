@@ -6,27 +6,27 @@
 #include <functional>
 #include <vector>
 
-#include "FrameHarness.h"
 #include "platform/Ticks.h"
+#include "toolkit/CFrame.h"
 #include "toolkit/CVSTGUITimer.h"
 
 namespace {
 
 uint32_t gNow = 0;
 uint32_t FakeTicks() { return gNow; }
+using Times = std::vector<uint32_t>;
 
-// Notes the clock at every timer message; onFire runs after.
+// Notes the clock at every timer message from its timer; onFire runs after.
 class Target : public CBaseObject {
 public:
     CMessageResult notify(CBaseObject* sender, const char* message) override {
         if (message != CVSTGUITimer::kMsgTimer || std::strcmp(message, "timer fired") != 0) return kMessageUnknown;
-        senders.push_back(sender);
-        times.push_back(gNow);
+        if (timer == nullptr || sender == timer) times.push_back(gNow);
         if (onFire) onFire();
         return kMessageNotified;
     }
-    std::vector<CBaseObject*> senders;
-    std::vector<uint32_t> times;
+    CBaseObject* timer = nullptr;
+    Times times;
     std::function<void()> onFire;
 };
 
@@ -46,56 +46,31 @@ protected:
     }
 };
 
-TEST_F(TimerTest, FiresOncePerPeriodFromTheStart) {
+TEST_F(TimerTest, FiresOncePerPeriodWhileStartedALateCallOnceAndTheFramesIdleFiresToo) {
     Target target;
     CVSTGUITimer timer(&target, 25);
-    EXPECT_FALSE(timer.isRunning());
+    target.timer = &timer;
     runUntil(1030);
-    EXPECT_TRUE(target.times.empty()) << "not started";
     gNow = 1000;
     EXPECT_TRUE(timer.start());
-    runUntil(1074);
-    EXPECT_EQ(target.times, (std::vector<uint32_t>{1025, 1050}));
-    EXPECT_EQ(target.senders, (std::vector<CBaseObject*>{&timer, &timer}));
-}
-
-TEST_F(TimerTest, StopStopsAndAStartCountsFromThen) {
-    Target target;
-    CVSTGUITimer timer(&target, 25);
-    timer.start();
-    runUntil(1030);
+    runUntil(1060);
     EXPECT_TRUE(timer.stop());
     EXPECT_FALSE(timer.stop());
-    runUntil(1060);
-    EXPECT_EQ(target.times, (std::vector<uint32_t>{1025}));
-    timer.start();
-    runUntil(1090);
-    EXPECT_EQ(target.times, (std::vector<uint32_t>{1025, 1085}));
-}
-
-TEST_F(TimerTest, ALateCallFiresOnceAndTheNextPeriodCountsFromIt) {
-    Target target;
-    CVSTGUITimer timer(&target, 25);
-    timer.start();
-    gNow = 1100;
+    runUntil(1100);
+    timer.start();  // counts from now
+    runUntil(1125);
+    gNow = 1200;  // late: one message, and the next period counts from it
     CVSTGUITimer::FireDueTimers();
     CVSTGUITimer::FireDueTimers();
-    runUntil(1130);
-    EXPECT_EQ(target.times, (std::vector<uint32_t>{1100, 1125}));
+    CFrame frame(CRect(0, 0, 10, 10), nullptr, nullptr);
+    gNow = 1224;
+    frame.idle();
+    gNow = 1225;
+    frame.idle();
+    EXPECT_EQ(target.times, (Times{1025, 1050, 1125, 1200, 1225}));
 }
 
-TEST_F(TimerTest, TheClockMayWrap) {
-    Target target;
-    gNow = 0xFFFFFFF0u;
-    CVSTGUITimer timer(&target, 32);
-    timer.start();
-    runUntil(0x0Fu);
-    EXPECT_TRUE(target.times.empty());
-    runUntil(0x10u);
-    EXPECT_EQ(target.times, (std::vector<uint32_t>{0x10u}));
-}
-
-TEST_F(TimerTest, NewPeriodsCountFromNowAndNonsenseIsRefused) {
+TEST_F(TimerTest, NewPeriodsCountFromNowNonsenseIsRefusedAndTheClockMayWrap) {
     Target target;
     CVSTGUITimer timer(&target, 25);
     timer.start();
@@ -104,69 +79,36 @@ TEST_F(TimerTest, NewPeriodsCountFromNowAndNonsenseIsRefused) {
     EXPECT_FALSE(timer.setFireTime(-5));
     EXPECT_EQ(timer.getFireTime(), 25);
     EXPECT_TRUE(timer.setFireTime(100));
-    runUntil(1109);
-    EXPECT_TRUE(target.times.empty());
     runUntil(1110);
-    EXPECT_EQ(target.times, (std::vector<uint32_t>{1110}));
+    timer.stop();
+    gNow = 0xFFFFFFF0u;
+    timer.setFireTime(32);
+    timer.start();
+    runUntil(0x10u);
+    EXPECT_EQ(target.times, (Times{1110, 0x10u}));
 }
 
 TEST_F(TimerTest, TimersStoppedOrDeletedWhileFiringAreLeftAlone) {
-    Target first;
-    Target second;
-    Target third;
+    Target first, second, third;
     auto* doomed = new CVSTGUITimer(&second, 10);
     CVSTGUITimer killer(&first, 10);
     CVSTGUITimer survivor(&third, 10);
-    killer.start();
-    doomed->start();
-    survivor.start();
-    // The first target, notified before the others, deletes one timer and stops itself.
+    auto* suicidal = new CVSTGUITimer(&third, 5);
+    for (CVSTGUITimer* timer : {&killer, doomed, &survivor, suicidal}) timer->start();
+    // The first target, notified before the others, deletes one timer and stops itself; the last
+    // timer deletes itself.
     first.onFire = [&] {
         delete doomed;
-        doomed = nullptr;
         killer.stop();
     };
-    runUntil(1010);
-    EXPECT_EQ(first.times.size(), 1u);
-    EXPECT_TRUE(second.times.empty());
-    EXPECT_EQ(third.times, (std::vector<uint32_t>{1010}));
+    third.onFire = [&] {
+        delete suicidal;
+        suicidal = nullptr;
+    };
     runUntil(1030);
-    EXPECT_EQ(first.times.size(), 1u);
-    EXPECT_EQ(third.times.size(), 3u);
-}
-
-TEST_F(TimerTest, ATimerDeletingItselfInItsNotifyIsSafe) {
-    Target target;
-    auto* timer = new CVSTGUITimer(&target, 5);
-    timer->start();
-    target.onFire = [&] { delete timer; };
-    runUntil(1020);
-    EXPECT_EQ(target.times, (std::vector<uint32_t>{1005}));
-}
-
-class TimerInFrameTest : public HeadlessFrameTest {
-protected:
-    void SetUp() override {
-        HeadlessFrameTest::SetUp();
-        gNow = 0;
-        SetMillisecondTicksForTesting(&FakeTicks);
-    }
-    void TearDown() override {
-        SetMillisecondTicksForTesting(nullptr);
-        HeadlessFrameTest::TearDown();
-    }
-};
-
-TEST_F(TimerInFrameTest, TheFramesIdleFiresDueTimers) {
-    Target target;
-    CVSTGUITimer timer(&target, 40);
-    timer.start();
-    gNow = 39;
-    frame->idle();
-    EXPECT_TRUE(target.times.empty());
-    gNow = 40;
-    frame->idle();
-    EXPECT_EQ(target.times, (std::vector<uint32_t>{40}));
+    EXPECT_EQ(first.times, (Times{1010}));
+    EXPECT_TRUE(second.times.empty());
+    EXPECT_EQ(third.times, (Times{1005, 1010, 1020, 1030}));
 }
 
 }  // namespace
