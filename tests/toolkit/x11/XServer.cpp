@@ -15,19 +15,12 @@
 namespace xtest {
 namespace {
 
-constexpr int kStartTimeoutMs = 15000;
-
 class XvfbEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         const char* display = std::getenv("DISPLAY");
-        if (display != nullptr && display[0] != '\0') {
-            available = Opens();
-            return;
-        }
-        available = StartXvfb() && Opens();
+        available = (display != nullptr && display[0] != '\0' ? true : StartXvfb()) && Opens();
     }
-
     void TearDown() override {
         if (pid <= 0) return;
         ::kill(pid, SIGTERM);
@@ -42,14 +35,11 @@ public:
 private:
     static bool Opens() {
         Display* dpy = XOpenDisplay(nullptr);
-        if (dpy == nullptr) return false;
-        XCloseDisplay(dpy);
-        return true;
+        if (dpy != nullptr) XCloseDisplay(dpy);
+        return dpy != nullptr;
     }
-
+    // Xvfb from PATH writes the display number it chose to fd 3 once it accepts connections.
     bool StartXvfb() {
-        const std::string program = FindOnPath("Xvfb");
-        if (program.empty()) return false;
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0) return false;
         const pid_t parent = ::getpid();
@@ -58,32 +48,22 @@ private:
             // The server ends with this process, even when a test crashes before tear-down.
             ::prctl(PR_SET_PDEATHSIG, SIGTERM);
             if (::getppid() != parent) ::_exit(1);
-            if (fds[1] == 3) {
-                ::fcntl(3, F_SETFD, 0);
-            } else {
-                ::dup2(fds[1], 3);
-            }
+            ::dup2(fds[1], 3);  // dup2 clears close-on-exec; fds[1] is never 3 with 0 to 2 open
             const int null = ::open("/dev/null", O_RDWR);
             ::dup2(null, 1);
             ::dup2(null, 2);
             const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", nullptr};
-            ::execv(program.c_str(), const_cast<char**>(argv));
+            ::execvp("Xvfb", const_cast<char**>(argv));
             ::_exit(127);
         }
         ::close(fds[1]);
-        if (pid < 0) {
-            ::close(fds[0]);
-            return false;
-        }
-        // Xvfb writes the display number it chose once it accepts connections.
         std::string number;
         pollfd wait{fds[0], POLLIN, 0};
-        while (number.find('\n') == std::string::npos && ::poll(&wait, 1, kStartTimeoutMs) > 0) {
-            char buffer[16];
-            const ssize_t got = ::read(fds[0], buffer, sizeof buffer);
-            if (got <= 0) break;
+        char buffer[16];
+        ssize_t got = 0;
+        while (pid > 0 && number.find('\n') == std::string::npos && ::poll(&wait, 1, 15000) > 0 &&
+               (got = ::read(fds[0], buffer, sizeof buffer)) > 0)
             number.append(buffer, static_cast<size_t>(got));
-        }
         ::close(fds[0]);
         if (number.empty() || number[0] < '0' || number[0] > '9') {
             TearDown();
@@ -91,19 +71,6 @@ private:
         }
         ::setenv("DISPLAY", (":" + number.substr(0, number.find('\n'))).c_str(), 1);
         return true;
-    }
-
-    static std::string FindOnPath(const char* name) {
-        const char* path = std::getenv("PATH");
-        std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-        for (size_t start = 0; start <= dirs.size();) {
-            size_t end = dirs.find(':', start);
-            if (end == std::string::npos) end = dirs.size();
-            const std::string candidate = dirs.substr(start, end - start) + "/" + name;
-            if (end > start && ::access(candidate.c_str(), X_OK) == 0) return candidate;
-            start = end + 1;
-        }
-        return {};
     }
 
     pid_t pid = -1;
@@ -118,10 +85,7 @@ bool DisplayAvailable() { return gEnvironment->available; }
 
 HostConnection::HostConnection() {
     // A busy server may refuse a connection for a moment (EAGAIN); a host would simply try again.
-    for (int attempt = 0; attempt < 100 && display == nullptr; ++attempt) {
-        display = XOpenDisplay(nullptr);
-        if (display == nullptr) ::usleep(20000);
-    }
+    for (int attempt = 0; attempt < 100 && (display = XOpenDisplay(nullptr)) == nullptr; ++attempt) ::usleep(20000);
 }
 
 HostConnection::~HostConnection() {
@@ -129,12 +93,10 @@ HostConnection::~HostConnection() {
 }
 
 Window HostConnection::MakeParent(int x, int y, int width, int height) {
-    const int screen = DefaultScreen(display);
     XSetWindowAttributes attributes{};
-    // Placed where asked even if a window manager runs.
-    attributes.override_redirect = True;
-    attributes.background_pixel = BlackPixel(display, screen);
-    const Window window = XCreateWindow(display, RootWindow(display, screen), x, y, static_cast<unsigned>(width),
+    attributes.override_redirect = True;  // placed where asked even if a window manager runs
+    attributes.background_pixel = BlackPixel(display, DefaultScreen(display));
+    const Window window = XCreateWindow(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
                                         static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
                                         CWOverrideRedirect | CWBackPixel, &attributes);
     XMapWindow(display, window);
@@ -142,55 +104,37 @@ Window HostConnection::MakeParent(int x, int y, int width, int height) {
     return window;
 }
 
+void HostConnection::Send(Window window, XEvent& event) {
+    XSendEvent(display, window, False, 0, &event);
+    XSync(display, False);
+}
+
 void HostConnection::Button(Window window, int x, int y, unsigned int button, bool press, unsigned int state,
                             unsigned long time) {
     XEvent event{};
-    event.xbutton.type = press ? ButtonPress : ButtonRelease;
-    event.xbutton.window = window;
-    event.xbutton.root = DefaultRootWindow(display);
-    event.xbutton.time = time;
-    event.xbutton.x = x;
-    event.xbutton.y = y;
-    event.xbutton.state = state;
-    event.xbutton.button = button;
-    event.xbutton.same_screen = True;
-    XSendEvent(display, window, False, 0, &event);
-    XSync(display, False);
+    event.xbutton = {press ? ButtonPress : ButtonRelease, 0, False, display, window, DefaultRootWindow(display),
+                     0, time, x, y, 0, 0, state, button, True};
+    Send(window, event);
 }
 
 void HostConnection::Motion(Window window, int x, int y, unsigned int state) {
     XEvent event{};
-    event.xmotion.type = MotionNotify;
-    event.xmotion.window = window;
-    event.xmotion.root = DefaultRootWindow(display);
-    event.xmotion.x = x;
-    event.xmotion.y = y;
-    event.xmotion.state = state;
-    event.xmotion.same_screen = True;
-    XSendEvent(display, window, False, 0, &event);
-    XSync(display, False);
+    event.xmotion = {MotionNotify, 0, False, display, window, DefaultRootWindow(display), 0, 0, x, y, 0, 0, state,
+                     0, True};
+    Send(window, event);
 }
 
-void HostConnection::Key(Window window, KeySym keysym, unsigned int state, bool press) {
+void HostConnection::Key(Window window, KeySym keysym, unsigned int state) {
     XEvent event{};
-    event.xkey.type = press ? KeyPress : KeyRelease;
-    event.xkey.window = window;
-    event.xkey.root = DefaultRootWindow(display);
-    event.xkey.state = state;
-    event.xkey.keycode = XKeysymToKeycode(display, keysym);
-    event.xkey.same_screen = True;
-    XSendEvent(display, window, False, 0, &event);
-    XSync(display, False);
+    event.xkey = {KeyPress, 0, False, display, window, DefaultRootWindow(display), 0, 0, 0, 0, 0, 0, state,
+                  XKeysymToKeycode(display, keysym), True};
+    Send(window, event);
 }
 
 void HostConnection::Focus(Window window, bool in, int mode, int detail) {
     XEvent event{};
-    event.xfocus.type = in ? FocusIn : FocusOut;
-    event.xfocus.window = window;
-    event.xfocus.mode = mode;
-    event.xfocus.detail = detail;
-    XSendEvent(display, window, False, 0, &event);
-    XSync(display, False);
+    event.xfocus = {in ? FocusIn : FocusOut, 0, False, display, window, mode, detail};
+    Send(window, event);
 }
 
 unsigned long HostConnection::Pixel(Window window, int x, int y) {
@@ -202,9 +146,7 @@ unsigned long HostConnection::Pixel(Window window, int x, int y) {
 }
 
 Window HostConnection::ParentOf(Window window) {
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
+    Window root = 0, parent = 0, *children = nullptr;
     unsigned int count = 0;
     XQueryTree(display, window, &root, &parent, &children, &count);
     if (children != nullptr) XFree(children);
@@ -212,9 +154,7 @@ Window HostConnection::ParentOf(Window window) {
 }
 
 int HostConnection::ChildCount(Window window) {
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
+    Window root = 0, parent = 0, *children = nullptr;
     unsigned int count = 0;
     XQueryTree(display, window, &root, &parent, &children, &count);
     if (children != nullptr) XFree(children);

@@ -27,21 +27,22 @@ public:
     void Button(Window window, int x, int y, unsigned int button, bool press, unsigned int state = 0,
                 unsigned long time = 0);
     void Motion(Window window, int x, int y, unsigned int state);
-    void Key(Window window, KeySym keysym, unsigned int state, bool press = true);
+    void Key(Window window, KeySym keysym, unsigned int state);
     void Focus(Window window, bool in, int mode, int detail);
     // The pixel at (x, y) of window (or the root) as 0xRRGGBB.
     unsigned long Pixel(Window window, int x, int y);
-    // The parent and children of window.
+    // The parent of window and the number of its children.
     Window ParentOf(Window window);
     int ChildCount(Window window);
 
 private:
+    void Send(Window window, XEvent& event);
     Display* display = nullptr;
 };
 
 }  // namespace xtest
 
-#define REQUIRE_DISPLAY()                                                       \
-    do {                                                                        \
+#define REQUIRE_DISPLAY()                                                                       \
+    do {                                                                                        \
         if (!xtest::DisplayAvailable()) GTEST_SKIP() << "no X server (no DISPLAY and no Xvfb)"; \
     } while (false)
