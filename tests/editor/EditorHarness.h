@@ -26,8 +26,8 @@
 namespace edtest {
 
 constexpr float kStep = 0.016666668f;  // one person or population entry
-
 constexpr int PersonIndex(int p, int k) { return 17 + 12 * p + k; }
+using Calls = std::vector<std::pair<int, float>>;
 
 inline std::atomic<uint32_t> gClock{1000};
 inline uint32_t ClockTicks() { return gClock.load(std::memory_order_relaxed); }
@@ -45,33 +45,32 @@ public:
         std::lock_guard<std::mutex> lock(host->mutex);
         host->events.push_back({opcode, {index, opt}});
         if (opcode == audioMasterCanDo && ptr != nullptr)
-            return host->answers && std::strcmp(static_cast<const char*>(ptr), "openFileSelector") == 0;
-        if (opcode == audioMasterOpenFileSelector && ptr != nullptr && host->answers)
+            return !host->answer.empty() && std::strcmp(static_cast<const char*>(ptr), "openFileSelector") == 0;
+        if (opcode == audioMasterOpenFileSelector && ptr != nullptr && !host->answer.empty())
             return host->Answer(static_cast<VstFileSelect*>(ptr));
         return opcode == audioMasterCloseFileSelector;
     }
 
-    // The host answers the file selector itself from now on: with path, or as cancelled when empty.
+    // The host answers the file selector itself from now on: with path, or as cancelled when "".
     void AnswerFileSelectorWith(const std::string& path) {
         std::lock_guard<std::mutex> lock(mutex);
-        answers = true;
-        answerPath = path;
+        answer = {path};
     }
     // {index, opt} of every call with this opcode, in order.
-    std::vector<std::pair<int, float>> Calls(VstInt32 opcode) const {
+    Calls Of(VstInt32 opcode) const {
         std::lock_guard<std::mutex> lock(mutex);
-        std::vector<std::pair<int, float>> out;
+        Calls out;
         for (const auto& [op, call] : events)
             if (op == opcode) out.push_back(call);
         return out;
     }
-    std::vector<std::pair<int, float>> Automations() const { return Calls(audioMasterAutomate); }
+    Calls Automations() const { return Of(audioMasterAutomate); }
     std::vector<int> Indices(VstInt32 opcode) const {
         std::vector<int> out;
-        for (const auto& call : Calls(opcode)) out.push_back(call.first);
+        for (const auto& call : Of(opcode)) out.push_back(call.first);
         return out;
     }
-    // Each request as "command type count 'title' name|macType|dosType|unixType|mime initialPath returnPath".
+    // Each request as "command type count 'title' name|macType|dosType|unixType|mime".
     std::vector<std::string> FileRequests() const {
         std::lock_guard<std::mutex> lock(mutex);
         return requests;
@@ -86,20 +85,18 @@ private:
     VstIntPtr Answer(VstFileSelect* s) {
         const VstFileType t = s->nbFileTypes > 0 && s->fileTypes ? s->fileTypes[0] : VstFileType{};
         requests.push_back(std::to_string(s->command) + " " + std::to_string(s->type) + " " +
-                           std::to_string(s->nbFileTypes) + " '" + std::string(s->title, strnlen(s->title, sizeof s->title)) +
-                           "' " + t.name + "|" + t.macType + "|" + t.dosType + "|" + t.unixType + "|" +
-                           t.mimeType1 + (s->initialPath ? " initial" : " -") +
-                           (s->returnPath && s->returnPath[0] ? " return" : " -"));
-        if (answerPath.empty() || !s->returnPath || s->sizeReturnPath <= VstInt32(answerPath.size())) return 0;
-        std::memcpy(s->returnPath, answerPath.c_str(), answerPath.size() + 1);
+                           std::to_string(s->nbFileTypes) + " '" + std::string(s->title, strnlen(s->title, 1024)) +
+                           "' " + t.name + "|" + t.macType + "|" + t.dosType + "|" + t.unixType + "|" + t.mimeType1);
+        const std::string& path = answer[0];
+        if (path.empty() || !s->returnPath || s->sizeReturnPath <= VstInt32(path.size())) return 0;
+        std::memcpy(s->returnPath, path.c_str(), path.size() + 1);
         return s->nbReturnPath = 1;
     }
 
     mutable std::mutex mutex;
     std::vector<std::pair<VstInt32, std::pair<int, float>>> events;
     std::vector<std::string> requests;
-    bool answers = false;
-    std::string answerPath;
+    std::vector<std::string> answer;  // empty: the host has no file selector
     static inline RecordingHost* current = nullptr;
 };
 
@@ -113,9 +110,8 @@ protected:
         CFileSelector::SetDialogProgramForTesting("field");  // no dialog program may pop up
         effect = CreateMurmurhallEffect(RecordingHost::Callback);
         ASSERT_NE(effect, nullptr);
-        shell = static_cast<EffectVST*>(static_cast<AudioEffect*>(effect->object));
-        editor = static_cast<EffectEditor*>(shell->getEditor());
-        engine = shell->engine;
+        editor = static_cast<EffectEditor*>(static_cast<EffectVST*>(static_cast<AudioEffect*>(effect->object))->getEditor());
+        engine = editor->GetEngine();
         Call(effSetSampleRate, 0, 0, nullptr, 44100.0f);
         Call(effSetBlockSize, 0, 512);
         Call(effMainsChanged, 0, 1);
@@ -155,9 +151,12 @@ protected:
     }
     COptionMenu* Menu(long tag) { return dynamic_cast<COptionMenu*>(Control(tag)); }
     std::string NameField() { return static_cast<CTextEdit*>(Control(11))->getText(); }
-    static std::string Title(COptionMenu* menu, long entry) {
-        char text[256] = {};
-        return menu != nullptr && menu->getEntry(entry, text) ? std::string(text) : std::string("<none>");
+    // Entries from to to of the menu, each followed by '|'.
+    std::string Titles(long tag, long from, long to) {
+        std::string all;
+        char text[256];
+        for (; from <= to; ++from) all += std::string(Menu(tag)->getEntry(from, text) ? text : "<none>") + "|";
+        return all;
     }
     int PersonShown() { return static_cast<int>(Menu(1)->getCurrentIndex()); }
     // A click on the view as the window system delivers it, released on the view or off it.
@@ -186,7 +185,6 @@ protected:
 
     RecordingHost host;
     AEffect* effect = nullptr;
-    EffectVST* shell = nullptr;
     EffectEditor* editor = nullptr;
     MurmurhallPlug* engine = nullptr;
     int parentWindow = 0;

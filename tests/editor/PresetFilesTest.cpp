@@ -64,9 +64,9 @@ TEST_F(PresetFilesTest, SaveAsksForAFileAndWritesTheHeaderAndTheCurrentProgram) 
     EXPECT_EQ(expected.size(), 3036u);
     EXPECT_EQ(ReadFile(PathOf("hall.fxp")), expected);
     EXPECT_EQ(host.FileRequests(),
-              std::vector<std::string>{"1 0 1 'Select filename to SAVE' VST Effect FXP|.fxp|FXP|| - -"});
+              std::vector<std::string>{"1 0 1 'Select filename to SAVE' VST Effect FXP|.fxp|FXP||"});
     EXPECT_TRUE(host.Automations().empty());
-    EXPECT_TRUE(host.Calls(audioMasterUpdateDisplay).empty());
+    EXPECT_TRUE(host.Of(audioMasterUpdateDisplay).empty());
 }
 
 TEST_F(PresetFilesTest, ExtensionRule) {
@@ -84,7 +84,7 @@ TEST_F(PresetFilesTest, ExtensionRule) {
     host.Clear();
     Pick(kLoad, PathOf("y.txt"));
     EXPECT_EQ(Get(3), 0.0625f) << "y.txt opens y.fxp";
-    EXPECT_EQ(host.FileRequests(), std::vector<std::string>{"0 0 1 'Select filename to LOAD' VST FXP|.fxp|FXP|| - -"});
+    EXPECT_EQ(host.FileRequests(), std::vector<std::string>{"0 0 1 'Select filename to LOAD' VST FXP|.fxp|FXP||"});
 }
 
 TEST_F(PresetFilesTest, SavedFileLoadsBackBitForBitAndTheWindowShowsIt) {
@@ -103,9 +103,9 @@ TEST_F(PresetFilesTest, SavedFileLoadsBackBitForBitAndTheWindowShowsIt) {
     EXPECT_EQ(Program(), 9);
     EXPECT_EQ(ProgramChunk(), saved);
     ExpectWindowShowsProgram();
-    EXPECT_EQ(Title(Menu(8), 9), "Loaded Hall") << "the program menu shows the new name at once";
+    EXPECT_EQ(Titles(8, 9, 9), "Loaded Hall|") << "the program menu shows the new name at once";
     EXPECT_EQ(Menu(7)->getValue(), 0.0f);
-    EXPECT_FALSE(host.Calls(audioMasterUpdateDisplay).empty()) << "the program was re-applied";
+    EXPECT_FALSE(host.Of(audioMasterUpdateDisplay).empty()) << "the program was re-applied";
 }
 
 TEST_F(PresetFilesTest, OldFormatFileIsConverted) {
@@ -135,7 +135,7 @@ TEST_F(PresetFilesTest, BrokenMissingOrCancelledFilesChangeNothing) {
     Pick(kLoad);
     EXPECT_EQ(ProgramChunk(), before);
     EXPECT_EQ(FilesInFolder(), 2);
-    EXPECT_TRUE(host.Calls(audioMasterUpdateDisplay).empty()) << "nothing re-applied";
+    EXPECT_TRUE(host.Of(audioMasterUpdateDisplay).empty()) << "nothing re-applied";
 }
 
 TEST_F(PresetFilesTest, ResetCurrentRestoresTheFactoryProgram) {
@@ -148,7 +148,7 @@ TEST_F(PresetFilesTest, ResetCurrentRestoresTheFactoryProgram) {
     Pick(kReset);
     EXPECT_EQ(ProgramChunk(), factory);
     ExpectWindowShowsProgram();
-    EXPECT_FALSE(host.Calls(audioMasterUpdateDisplay).empty());
+    EXPECT_FALSE(host.Of(audioMasterUpdateDisplay).empty());
     EXPECT_TRUE(host.FileRequests().empty());
 }
 

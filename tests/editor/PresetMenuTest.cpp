@@ -17,11 +17,12 @@ TEST_F(PresetMenuTest, ActionMenuLiesOnTopAndHoldsTheCommandsAndTheProgramList) 
     EXPECT_EQ(Frame()->getViewAt(CPoint(20, 390)), action) << "the action menu takes the clicks";
     ASSERT_EQ(action->getNbEntries(), 5);
     EXPECT_TRUE(action->getEntry(3)->isSeparator());
-    EXPECT_EQ(Title(action, 0) + "|" + Title(action, 1) + "|" + Title(action, 2) + "|" + Title(action, 4),
-              "Load preset|Save preset|Reset current|Presets");
+    EXPECT_EQ(Titles(7, 0, 4), "Load preset|Save preset|Reset current|-|Presets|");
     EXPECT_EQ(action->getEntry(4)->getSubmenu(), programs);
     ASSERT_EQ(programs->getNbEntries(), 24);
-    for (int i = 0; i < 24; ++i) EXPECT_EQ(Title(programs, i), engine->bank.programs[i].name) << i;
+    std::string names;
+    for (const auto& program : engine->bank.programs) names += program.name + std::string("|");
+    EXPECT_EQ(Titles(8, 0, 23), names);
 
     programs->setCurrent(5);
     editor->valueChanged(programs);
@@ -53,7 +54,7 @@ TEST_F(PresetMenuTest, RenamesAreCutTo25CharactersAndShowInTheProgramListAtOnce)
     editor->valueChanged(field);
     EXPECT_STREQ(engine->CurrentProgram().name, "An evening hall, very ful");
     EXPECT_EQ(NameField(), "An evening hall, very ful");
-    EXPECT_EQ(Title(Menu(8), 2), "An evening hall, very ful");
+    EXPECT_EQ(Titles(8, 2, 2), "An evening hall, very ful|");
     ASSERT_EQ(host.Automations().size(), 1u);
     EXPECT_EQ(host.Automations()[0].first, 11);
 
@@ -61,7 +62,7 @@ TEST_F(PresetMenuTest, RenamesAreCutTo25CharactersAndShowInTheProgramListAtOnce)
     char hostName[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     Call(effSetProgramName, 0, 0, hostName);
     Set(11, 0.0f);
-    EXPECT_EQ(Title(Menu(8), 2), "ABCDEFGHIJKLMNOPQRSTUVWXYZ0");
+    EXPECT_EQ(Titles(8, 2, 2), "ABCDEFGHIJKLMNOPQRSTUVWXYZ0|");
     EXPECT_EQ(NameField(), "ABCDEFGHIJKLMNOPQRSTUVWXYZ0");
 }
 

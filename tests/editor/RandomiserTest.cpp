@@ -14,20 +14,17 @@ class RandomiserTest : public OpenEditorTest {
 protected:
     void SetUp() override {
         OpenEditorTest::SetUp();
-        ResetPeople();
         Bounds(kDrawn, kDrawn);
-        host.Clear();
-    }
-    void ResetPeople() {
-        for (int p = 0; p < kNumPeople; ++p)
-            for (int k = 0; k < 12; ++k) Set(PersonIndex(p, k), kBefore);
     }
     void Bounds(float lower, float upper) {
         Control(4)->setValue(lower);
         Control(5)->setValue(upper);
     }
-    // Scope on: every person of the population; off: the selected one.
+    // Every person value set to kBefore, then one randomisation with the scope switch on (every
+    // person of the population) or off (the selected one) and the target menu on this entry.
     void Randomise(bool everyone, int target) {
+        for (int p = 0; p < kNumPeople; ++p)
+            for (int k = 0; k < 12; ++k) Set(PersonIndex(p, k), kBefore);
         Control(744)->setValue(everyone ? 1.0f : 0.0f);
         Menu(743)->setCurrent(target);
         editor->RandomiseParams();
@@ -56,7 +53,6 @@ protected:
 
 TEST_F(RandomiserTest, ScopeOnCoversThePopulationFromPersonZeroAndScopeOffTheSelectedPerson) {
     for (int population : {0, 12, 60}) {  // 60: person 60's writes (737 to 744) go nowhere
-        ResetPeople();
         Set(0, std::min(1.0f, population * kStep));
         const std::vector<float> globals{Get(0), Get(1), Get(2), Get(13)};
         Randomise(true, 0);
@@ -65,11 +61,9 @@ TEST_F(RandomiserTest, ScopeOnCoversThePopulationFromPersonZeroAndScopeOffTheSel
     }
     Set(0, 40 * kStep);
     Set(1, 17 * kStep);
-    ResetPeople();
     Randomise(false, 0);
     EXPECT_EQ(Drawn(), People(17, 17, 0xFF));
     Set(0, 2 * kStep);  // the selection follows the population down to person 2
-    ResetPeople();
     Randomise(false, 9);
     EXPECT_EQ(Drawn(), People(2, 2, 1 << 7));
 }
@@ -78,9 +72,8 @@ TEST_F(RandomiserTest, EachTargetDrawsItsValuesOnly) {
     const int expected[10] = {0xFF, 0x7F, 1 << 0, 1 << 1, 1 << 2, 1 << 3, 1 << 4, 1 << 5, 1 << 6, 1 << 7};
     Set(1, 0.0f);
     for (int target = 0; target < 10; ++target) {
-        ResetPeople();
         Randomise(false, target);
-        EXPECT_EQ(Drawn(), People(0, 0, expected[target])) << Title(Menu(743), target);
+        EXPECT_EQ(Drawn(), People(0, 0, expected[target])) << Titles(743, target, target);
     }
 }
 

@@ -10,7 +10,6 @@ using namespace edtest;
 
 namespace {
 
-using Writes = std::vector<std::pair<int, float>>;
 using RoutingTest = OpenEditorTest;
 
 // --- control to parameter ---
@@ -24,14 +23,14 @@ TEST_F(RoutingTest, ControlsAutomateTheirParameterWithoutAJumpAndEditorActionsSt
     for (const auto& c : cases) {
         host.Clear();
         UserSets(Control(c.tag), c.value);
-        EXPECT_EQ(host.Automations(), (Writes{{c.index, c.written}})) << c.tag;
+        EXPECT_EQ(host.Automations(), (Calls{{c.index, c.written}})) << c.tag;
         EXPECT_EQ(Get(c.index), c.written) << c.tag;
         EXPECT_EQ(Control(c.tag)->getValue(), c.written) << "no jump when the change comes back: " << c.tag;
     }
-    EXPECT_EQ(Title(Menu(1), PersonShown()), "6");
+    EXPECT_EQ(Titles(1, PersonShown(), PersonShown()), "6|");
     host.Clear();
     Panel()->SetRedraw(0.0f);
-    for (const auto& [tag, value] : Writes{{747, 1.0f}, {745, 1.0f / 3}, {743, 0.5f}, {744, 0.0f}})
+    for (const auto& [tag, value] : Calls{{747, 1.0f}, {745, 1.0f / 3}, {743, 0.5f}, {744, 0.0f}})
         UserSets(Control(tag), value);
     EXPECT_TRUE(host.Automations().empty()) << "editor actions never reach the host";
     EXPECT_EQ(Panel()->GetScreen(), PanelCrowd::kHelpScreen);
@@ -75,7 +74,7 @@ TEST_F(RoutingTest, EachBoundKnobPushesTheOtherOnlyOnScreen) {
     EXPECT_EQ(std::make_tuple(Control(5)->getValue(), Get(4), Get(5)), std::make_tuple(0.8f, 0.8f, 0.6f));
     UserSets(Control(5), 0.1f);
     EXPECT_EQ(std::make_tuple(Control(4)->getValue(), Get(4), Get(5)), std::make_tuple(0.1f, 0.8f, 0.1f));
-    EXPECT_EQ(host.Automations(), (Writes{{4, 0.8f}, {5, 0.1f}}));
+    EXPECT_EQ(host.Automations(), (Calls{{4, 0.8f}, {5, 0.1f}}));
     UserSets(Control(5), 0.9f);
     EXPECT_EQ(Control(4)->getValue(), 0.1f) << "inside the bounds nothing is pushed";
 }
@@ -102,7 +101,7 @@ TEST_F(RoutingTest, HostPopulationRelabelsAndClampsTheSelectionAndAHostSelection
     Set(0, 20 * kStep);
     Set(1, 15 * kStep);
     Set(0, 10 * kStep);
-    EXPECT_EQ(Title(Menu(1), 10) + Title(Menu(1), 11) + Title(Menu(1), 59), "11----");
+    EXPECT_EQ(Titles(1, 9, 11), "10|11|--|");
     EXPECT_EQ(Get(1), 10 * kStep);
     ExpectWindowShowsProgram();
     Set(0, 4 * kStep);
@@ -111,7 +110,7 @@ TEST_F(RoutingTest, HostPopulationRelabelsAndClampsTheSelectionAndAHostSelection
     EXPECT_EQ(PersonShown(), 4);
     ExpectWindowShowsProgram();
     Set(0, 30 * kStep);
-    EXPECT_EQ(Title(Menu(1), 30), "31");
+    EXPECT_EQ(Titles(1, 30, 31), "31|--|");
     EXPECT_EQ(Get(1), 9 * kStep) << "raising keeps the selection";
 }
 
@@ -122,9 +121,9 @@ TEST_F(RoutingTest, OddHostValuesGiveDrawableControls) {
     Set(1, -3.0f);
     EXPECT_EQ(PersonShown(), 0);
     Set(0, 1e30f);
-    EXPECT_EQ(Title(Menu(1), 59), "60");
+    EXPECT_EQ(Titles(1, 59, 59), "60|");
     Set(0, std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ(Title(Menu(1), 1), "--");
+    EXPECT_EQ(Titles(1, 0, 1), "1|--|");
     Set(736, 0.5f);
     Set(-1, 0.5f);
     editor->setParameter(736, 0.5f);
@@ -149,7 +148,7 @@ TEST_F(RoutingTest, OtherThreadsOnlyMarkAndIdleAppliesTheMarksAsIfTheyHadArrived
     EXPECT_EQ(Control(3)->getValue(), dry) << "views are touched only on the UI thread";
     Idle();
     EXPECT_EQ(Get(1), 10 * kStep);
-    EXPECT_EQ(Title(Menu(1), 10) + Title(Menu(1), 11), "11--");
+    EXPECT_EQ(Titles(1, 10, 11), "11|--|");
     ExpectWindowShowsProgram();
 }
 
@@ -157,7 +156,7 @@ TEST_F(RoutingTest, ProgramChangeFromAnotherThreadShowsAtIdle) {
     std::thread([this] { SetProgram(7); }).join();
     Idle();
     ExpectWindowShowsProgram();
-    EXPECT_EQ(Title(Menu(8), 7), ProgramName());
+    EXPECT_EQ(Titles(8, 7, 7), ProgramName() + "|");
 }
 
 TEST_F(RoutingTest, MarksLeftFromAClosedWindowAreNotAppliedToTheNextOne) {
