@@ -1,11 +1,10 @@
 // CBitmap: pictures looked up by resource number in the bundle (then compiled in), drawn with a
-// source offset, alpha and scale factor; a missing one is 0 x 0; reference counting.
+// source offset and alpha; a missing one is 0 x 0; reference counting.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 
 #include "Canvas.h"
 #include "platform/Bundle.h"
@@ -16,22 +15,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Writes a width x height PNG whose pixel (x, y) is colour(x, y) (0xAARRGGBB, not premultiplied).
-void WritePng(const fs::path& path, int width, int height, const std::function<uint32_t(int x)>& colour) {
+// Writes a width x height PNG in colour (0xAARRGGBB, not premultiplied), its first columns in first.
+void WritePng(const fs::path& path, int width, int height, uint32_t colour, uint32_t first = 0, int columns = 0) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     cairo_t* cr = cairo_create(surface);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     for (int x = 0; x < width; ++x) {
-        SetSource(cr, colour(x));
+        SetSource(cr, x < columns ? first : colour);
         cairo_rectangle(cr, x, 0, 1, height);
         cairo_fill(cr);
     }
     cairo_destroy(cr);
     ASSERT_EQ(cairo_surface_write_to_png(surface, path.c_str()), CAIRO_STATUS_SUCCESS);
     cairo_surface_destroy(surface);
-}
-std::function<uint32_t(int)> Solid(uint32_t c) {
-    return [c](int) { return c; };
 }
 
 // A bundle folder of our own, the process-wide bundle pointing at it for the test's duration.
@@ -58,17 +54,14 @@ protected:
 };
 
 TEST_F(BitmapTest, BundlePictureDrawsFromTheSourceOffsetWithinTheRectangleClipAndOffset) {
-    WritePng(resources / "bmp00999.png", 6, 4, [](int x) { return x < 3 ? kRed : kBlue; });
+    WritePng(resources / "bmp00999.png", 6, 4, kBlue, kRed, 3);
     CBitmap bitmap(999);
-    EXPECT_EQ(bitmap.getResourceID(), 999);
-    EXPECT_EQ(bitmap.getWidth(), 6);
-    EXPECT_EQ(bitmap.getHeight(), 4);
+    EXPECT_EQ(CRect(0, 0, bitmap.getWidth(), bitmap.getHeight()), CRect(0, 0, 6, 4));
     Canvas canvas(20, 20);
     bitmap.draw(&canvas.context, CRect(2, 3, 8, 7));
     EXPECT_EQ(canvas.count(kRed), 12);
     EXPECT_EQ(canvas.count(kBlue), 12);
     EXPECT_EQ(canvas.pixel(2, 3), kRed);
-    EXPECT_EQ(canvas.pixel(7, 6), kBlue);
     // A rectangle larger than the rest of the picture leaves the remainder alone.
     bitmap.draw(&canvas.context, CRect(0, 15, 10, 20), CPoint(4, 2));
     EXPECT_EQ(canvas.count(kBlue), 12 + 4);
@@ -82,8 +75,8 @@ TEST_F(BitmapTest, BundlePictureDrawsFromTheSourceOffsetWithinTheRectangleClipAn
 }
 
 TEST_F(BitmapTest, TypesAreTriedInOrderBrokenFilesSkippedAndAMissingPictureIsEmpty) {
-    WritePng(resources / "bmp00994.png", 2, 2, Solid(kRed));
-    WritePng(resources / "bmp00994.bmp", 3, 3, Solid(kBlue));  // a PNG by another name still decodes
+    WritePng(resources / "bmp00994.png", 2, 2, kRed);
+    WritePng(resources / "bmp00994.bmp", 3, 3, kBlue);  // a PNG by another name still decodes
     EXPECT_EQ(CBitmap(994).getWidth(), 2);
     fs::remove(resources / "bmp00994.png");
     EXPECT_EQ(CBitmap(994).getWidth(), 3);
@@ -91,14 +84,13 @@ TEST_F(BitmapTest, TypesAreTriedInOrderBrokenFilesSkippedAndAMissingPictureIsEmp
     std::ofstream(resources / "bmp00997.png") << "not a picture";
     std::ofstream(resources / "bmp00997.bmp") << "BM not one either";
     std::ofstream(resources / "bmp00996.png").close();
-    WritePng(resources / "bmp00995.png", 8, 8, Solid(kRed));
+    WritePng(resources / "bmp00995.png", 8, 8, kRed);
     fs::resize_file(resources / "bmp00995.png", 40);
     SetEmbeddedResourcesEnabledForTesting(false);
     for (long id : {995L, 996L, 997L, 998L}) {
         CBitmap bitmap(id);
         EXPECT_FALSE(bitmap.isLoaded()) << id;
-        EXPECT_EQ(bitmap.getWidth(), 0) << id;
-        EXPECT_EQ(bitmap.getHeight(), 0) << id;
+        EXPECT_EQ(bitmap.getWidth() + bitmap.getHeight(), 0) << id;
         Canvas canvas(10, 10);
         bitmap.draw(&canvas.context, CRect(0, 0, 10, 10));
         bitmap.drawAlphaBlend(&canvas.context, CRect(0, 0, 10, 10), CPoint(0, 0), 255);
@@ -108,8 +100,8 @@ TEST_F(BitmapTest, TypesAreTriedInOrderBrokenFilesSkippedAndAMissingPictureIsEmp
 }
 
 TEST_F(BitmapTest, AlphaBlendAndThePicturesOwnTransparencyMix) {
-    WritePng(resources / "bmp00999.png", 4, 4, Solid(kRed));
-    WritePng(resources / "bmp00993.png", 4, 4, [](int x) { return x == 0 ? 0x00000000u : 0x80FF0000u; });
+    WritePng(resources / "bmp00999.png", 4, 4, kRed);
+    WritePng(resources / "bmp00993.png", 4, 4, 0x80FF0000u, 0x00000000u, 1);
     CBitmap bitmap(999), translucent(993);
     Canvas canvas(16, 4);
     bitmap.drawAlphaBlend(&canvas.context, CRect(0, 0, 4, 4), CPoint(0, 0), 128);
@@ -125,29 +117,6 @@ TEST_F(BitmapTest, AlphaBlendAndThePicturesOwnTransparencyMix) {
     EXPECT_EQ(canvas.pixel(12, 1), kWhite);
 }
 
-TEST_F(BitmapTest, DenseScreensTakeTheDoublePictureOrDoubleThePixelsAndSizesStayInViewPixels) {
-    WritePng(resources / "bmp00999.png", 4, 3, Solid(kRed));
-    WritePng(resources / "bmp00999@2x.png", 8, 6, Solid(kBlue));
-    WritePng(resources / "bmp00992@2x.png", 8, 6, Solid(kBlue));
-    WritePng(resources / "bmp00991.png", 2, 1, [](int x) { return x == 0 ? kRed : kGreen; });
-    CBitmap both(999), denseOnly(992), plainOnly(991);
-    Canvas plain(10, 10), dense(10, 10, 2.0);
-    both.draw(&plain.context, CRect(0, 0, 4, 3));
-    denseOnly.draw(&plain.context, CRect(5, 5, 10, 10));
-    EXPECT_EQ(plain.count(kRed), 12);
-    EXPECT_EQ(plain.count(kBlue), 12);
-    EXPECT_EQ(denseOnly.getWidth(), 4);
-    EXPECT_EQ(denseOnly.getHeight(), 3);
-    both.draw(&dense.context, CRect(1, 1, 5, 4));
-    plainOnly.draw(&dense.context, CRect(0, 8, 2, 9));
-    EXPECT_EQ(dense.count(kBlue), 48);
-    EXPECT_EQ(dense.pixel(2, 2), kBlue);
-    EXPECT_EQ(dense.pixel(9, 7), kBlue);
-    EXPECT_EQ(dense.count(kRed), 4);
-    EXPECT_EQ(dense.count(kGreen), 4);
-    EXPECT_EQ(dense.pixel(1, 17), kRed);
-}
-
 TEST_F(BitmapTest, CompiledInCopyServesWithoutABundleAndABundleFileWins) {
     const fs::path shippedPath = fs::path(MH_SOURCE_DIR) / "resources" / "bmp00200.png";
     cairo_surface_t* shipped = cairo_image_surface_create_from_png(shippedPath.c_str());
@@ -155,9 +124,7 @@ TEST_F(BitmapTest, CompiledInCopyServesWithoutABundleAndABundleFileWins) {
     const int width = cairo_image_surface_get_width(shipped), height = cairo_image_surface_get_height(shipped);
     Bundle::Release();
     CBitmap compiledIn(200);
-    ASSERT_TRUE(compiledIn.isLoaded());
-    EXPECT_EQ(compiledIn.getWidth(), width);
-    EXPECT_EQ(compiledIn.getHeight(), height);
+    EXPECT_EQ(CRect(0, 0, compiledIn.getWidth(), compiledIn.getHeight()), CRect(0, 0, width, height));
     Canvas fromBitmap(width, height), fromFile(width, height);
     compiledIn.draw(&fromBitmap.context, CRect(0, 0, width, height));
     cairo_t* cr = cairo_create(fromFile.surface);
@@ -168,7 +135,7 @@ TEST_F(BitmapTest, CompiledInCopyServesWithoutABundleAndABundleFileWins) {
     EXPECT_EQ(fromBitmap.bytes(), fromFile.bytes());
 
     Bundle::AcquireFor(binary());
-    WritePng(resources / "bmp00200.png", 3, 3, Solid(kGreen));
+    WritePng(resources / "bmp00200.png", 3, 3, kGreen);
     EXPECT_EQ(CBitmap(200).getWidth(), 3);
     std::ofstream(resources / "bmp00200.png") << "broken";
     EXPECT_EQ(CBitmap(200).getWidth(), width) << "a broken bundle file falls back to the compiled-in picture";
@@ -186,20 +153,15 @@ struct ProbeBitmap : CBitmap {
 TEST(BitmapBlank, SizedPictureIsTransparentAndTheLastForgetDeletesIt) {
     bool deleted = false;
     CBitmap* blank = new ProbeBitmap(&deleted);
-    EXPECT_EQ(blank->getWidth(), 5);
-    EXPECT_EQ(blank->getHeight(), 3);
     Canvas canvas(5, 5);
     blank->draw(&canvas.context, CRect(0, 0, 5, 3));
     EXPECT_EQ(canvas.count(kWhite), 25);
     blank->remember();
-    EXPECT_EQ(blank->getNbReference(), 2);
     blank->forget();
     EXPECT_FALSE(deleted);
     blank->forget();
     EXPECT_TRUE(deleted);
-    CBitmap negative(-4, 10);
-    EXPECT_FALSE(negative.isLoaded());
-    EXPECT_EQ(negative.getWidth(), 0);
+    EXPECT_FALSE(CBitmap(-4, 10).isLoaded());
 }
 
 }  // namespace

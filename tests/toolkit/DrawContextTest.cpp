@@ -24,22 +24,7 @@ Ink FindInk(Canvas& canvas) {
     return ink;
 }
 
-TEST(DrawContext, FillsCoverExactlyTheRectanglesPixelsInEitherModeAndBlend) {
-    Canvas canvas(20, 20);
-    canvas.context.setFillColor(kRedCColor);
-    canvas.context.fillRect(CRect(3, 4, 13, 9));
-    canvas.context.fillRect(CRect(8, 8, 2, 2));  // inverted: nothing
-    EXPECT_EQ(canvas.count(kRed), 50);
-    EXPECT_EQ(canvas.pixel(3, 4), kRed);
-    EXPECT_EQ(canvas.pixel(12, 8), kRed);
-    canvas.context.setDrawMode(kAntialias);
-    canvas.context.setFillColor(MakeCColor(0, 0, 0, 128));
-    canvas.context.fillRect(CRect(0, 15, 4, 17));
-    EXPECT_EQ(canvas.count(kWhite), 400 - 58) << "no half-covered pixels";
-    EXPECT_NEAR(Green(canvas.pixel(1, 16)), 127, 1);
-}
-
-TEST(DrawContext, OffsetShiftsBeforeScalingAndScaleFactorsFillWholeDevicePixels) {
+TEST(DrawContext, FillsCoverWholeDevicePixelsInEitherModeAfterTheOffsetAndScale) {
     const struct {
         double scale;
         CPoint offset;
@@ -47,31 +32,34 @@ TEST(DrawContext, OffsetShiftsBeforeScalingAndScaleFactorsFillWholeDevicePixels)
         long red;
         int x0, y0, x1, y1;  // the first and last device pixel filled
     } cases[] = {
+        {1.0, CPoint(0, 0), CRect(3, 4, 13, 9), 50, 3, 4, 12, 8},  // right and bottom edges are outside
         {2.0, CPoint(0, 0), CRect(3, 4, 13, 9), 200, 6, 8, 25, 17},
         {1.0, CPoint(5, 6), CRect(0, 0, 2, 2), 4, 5, 6, 6, 7},
         {2.0, CPoint(5, 6), CRect(0, 0, 2, 2), 16, 10, 12, 13, 15},
         {1.5, CPoint(0, 0), CRect(1, 1, 4, 2), 4, 2, 2, 5, 2},  // device 1.5..6 x 1.5..3, snapped
     };
     for (const auto& c : cases) {
-        Canvas canvas(20, 20, c.scale);
-        canvas.context.setOffset(c.offset);
-        canvas.context.setFillColor(kRedCColor);
-        canvas.context.fillRect(c.rect);
-        EXPECT_EQ(canvas.count(kRed), c.red) << c.scale;
-        EXPECT_EQ(canvas.count(kWhite), canvas.width() * canvas.height() - c.red) << c.scale;
-        EXPECT_EQ(canvas.pixel(c.x0, c.y0), kRed) << c.scale;
-        EXPECT_EQ(canvas.pixel(c.x1, c.y1), kRed) << c.scale;
+        for (CDrawMode mode : {kCopyMode, kAntialias}) {
+            Canvas canvas(20, 20, c.scale);
+            canvas.context.setDrawMode(mode);
+            canvas.context.setOffset(c.offset);
+            canvas.context.setFillColor(kRedCColor);
+            canvas.context.fillRect(c.rect);
+            canvas.context.fillRect(CRect(8, 8, 2, 2));  // inverted: nothing
+            EXPECT_EQ(canvas.count(kRed), c.red) << c.scale << " " << mode;
+            EXPECT_EQ(canvas.count(kWhite), canvas.width() * canvas.height() - c.red) << "none half-covered";
+            EXPECT_EQ(canvas.pixel(c.x0, c.y0), kRed) << c.scale;
+            EXPECT_EQ(canvas.pixel(c.x1, c.y1), kRed) << c.scale;
+        }
     }
 }
 
-TEST(DrawContext, ClipMovesWithTheOffsetIsCutToTheSurfaceAndResets) {
+TEST(DrawContext, ClipMovesWithTheOffsetAndIsCutToTheSurface) {
     Canvas canvas(20, 10);
     CDrawContext& c = canvas.context;
     c.setClipRect(CRect(2, 2, 6, 6));
     c.setFillColor(kRedCColor);
     c.fillRect(CRect(0, 0, 20, 10));
-    c.setFrameColor(kRedCColor);
-    c.drawLine(CPoint(0, 8), CPoint(19, 8));
     EXPECT_EQ(canvas.count(kRed), 16);
     EXPECT_EQ(canvas.pixel(2, 2), kRed);
     c.setOffset(CPoint(10, 0));
@@ -81,9 +69,6 @@ TEST(DrawContext, ClipMovesWithTheOffsetIsCutToTheSurfaceAndResets) {
     EXPECT_EQ(canvas.count(kBlue), 25);
     EXPECT_EQ(canvas.pixel(14, 4), kBlue);
     c.setOffset(CPoint(0, 0));
-    c.resetClipRect();
-    CRect clip;
-    EXPECT_EQ(c.getClipRect(clip), CRect(0, 0, 20, 10));
     c.setClipRect(CRect(-1000, -1000, 1000, 1000));
     c.setFillColor(kGreenCColor);
     c.fillRect(CRect(-1000000, -1000000, 1000000, 1000000));
@@ -108,14 +93,6 @@ TEST(DrawContext, OnePixelLinesAndOutlinesAreCrispIncludeBothEndsAndScale) {
             EXPECT_EQ(canvas.pixel(15 * s, 9 * s), kBlue);
             EXPECT_EQ(canvas.pixel(9 * s, 16 * s), kBlue);
         }
-    }
-    // Sloped lines are smoothed only when antialiased.
-    for (CDrawMode mode : {kCopyMode, kAntialias}) {
-        Canvas canvas(30, 30);
-        canvas.context.setDrawMode(mode);
-        canvas.context.setFrameColor(kBlackCColor);
-        canvas.context.drawLine(CPoint(2, 3), CPoint(27, 20));
-        EXPECT_EQ(canvas.count(kWhite) + canvas.count(kBlack) < 900 - 10, mode == kAntialias) << "greys";
     }
 }
 
@@ -149,14 +126,12 @@ TEST(DrawContext, TextWidthIsTheSameFaceAtEveryScaleAndEightBitTextIsLatin1) {
     Canvas canvas(100, 20), dense(100, 20, 2.0);
     CDrawContext& c = canvas.context;
     c.setFont(kNormalFontSmaller);
-    EXPECT_EQ(c.getFontSize(), 10);
     EXPECT_EQ(c.getStringWidth(nullptr), 0);
     // DejaVu Sans advances (units of 2048 per em) sum to 11733 for "Murmurhall": 57.3 pixels at 10.
     // Liberation Sans, Arial or a fixed-width face would all land outside this range.
     EXPECT_NEAR(c.getStringWidth("Murmurhall"), 57, 1);
     c.setFont(kNormalFontBig);
     dense.context.setFont(kNormalFontBig);
-    EXPECT_EQ(c.getFontSize(), 14);
     EXPECT_NEAR(c.getStringWidth("Murmurhall"), 80, 1);  // 11733 * 14 / 2048
     EXPECT_EQ(dense.context.getStringWidth("Population 17"), c.getStringWidth("Population 17"));
     // A byte that is not UTF-8 must not put cairo into an error state that silences later drawing.
@@ -169,22 +144,16 @@ TEST(DrawContext, TextWidthIsTheSameFaceAtEveryScaleAndEightBitTextIsLatin1) {
 
 TEST(DrawContext, OddFontsLineWidthsAndAMissingSurfaceAreSafe) {
     Canvas canvas(10, 10);
-    CDrawContext& c = canvas.context;
-    c.setFont(kNormalFont, 20);
-    EXPECT_EQ(c.getFontSize(), 20);
-    c.setFont(static_cast<CFont>(99));
-    EXPECT_EQ(c.getFont(), kSystemFont);
-    EXPECT_EQ(c.getFontSize(), 12);
-    c.setLineWidth(-3);
-    EXPECT_EQ(c.getLineWidth(), 0);
-    c.setFrameColor(kRedCColor);
-    c.drawLine(CPoint(0, 0), CPoint(9, 9));  // zero width draws nothing
+    canvas.context.setFont(static_cast<CFont>(99));
+    EXPECT_EQ(canvas.context.getFont(), kSystemFont);
+    EXPECT_EQ(canvas.context.getFontSize(), 12);
+    canvas.context.setLineWidth(-3);
+    canvas.context.setFrameColor(kRedCColor);
+    canvas.context.drawLine(CPoint(0, 0), CPoint(9, 9));  // no width: nothing
     EXPECT_EQ(canvas.count(kWhite), 100);
-
     CDrawContext bare(nullptr, CRect(0, 0, 10, 10), std::nan(""));
     EXPECT_EQ(bare.getScaleFactor(), 1.0);
     bare.fillRect(CRect(0, 0, 5, 5));
-    bare.drawLine(CPoint(0, 0), CPoint(5, 5));
     bare.drawString("x", CRect(0, 0, 5, 5), true);
     EXPECT_GT(bare.getStringWidth("x"), 0) << "measuring needs no surface";
 }
@@ -196,12 +165,10 @@ TEST(OffscreenContext, CopyFromTakesItsPixelsFromTheSourceOffsetThroughTheDestin
     Canvas canvas(20, 20);
     offscreen.copyFrom(&canvas.context, CRect(2, 2, 7, 10), CPoint(5, 0));
     EXPECT_EQ(canvas.count(kBlue), 40);
-    EXPECT_EQ(canvas.pixel(2, 2), kBlue);
     canvas.context.setOffset(CPoint(10, 10));
     canvas.context.setClipRect(CRect(0, 0, 3, 20));
     offscreen.copyFrom(&canvas.context, CRect(0, 0, 10, 8));
     EXPECT_EQ(canvas.count(kBlack), 3 * 8);
-    EXPECT_EQ(canvas.pixel(10, 10), kBlack);
     offscreen.copyFrom(&offscreen, CRect(5, 0, 10, 8), CPoint(4, 0));  // onto itself, overlapping: right by one
     Canvas shifted(10, 1);
     offscreen.copyFrom(&shifted.context, CRect(0, 0, 10, 1));
@@ -210,30 +177,20 @@ TEST(OffscreenContext, CopyFromTakesItsPixelsFromTheSourceOffsetThroughTheDestin
     EXPECT_EQ(shifted.pixel(9, 0), kBlue);
 }
 
-TEST(OffscreenContext, ScaleFactorsDoublePlainPixelsCopyDenseOnesOneToOneAndOddSizesAreRefused) {
-    COffscreenContext plain(nullptr, 4, 4, kRedCColor);
-    Canvas dense(4, 4, 2.0);
-    plain.copyFrom(&dense.context, CRect(0, 2, 4, 4));
-    EXPECT_EQ(dense.count(kRed), 32);
+TEST(OffscreenContext, ItsPixelsAreTheFramesAndOddSizesAreRefusedSafely) {
     CFrame frame(CRect(0, 0, 20, 20), nullptr, nullptr);
     frame.setScaleFactor(2.0);
     COffscreenContext sharp(&frame, 4, 3, kRedCColor);
-    EXPECT_EQ(sharp.getScaleFactor(), 2.0);
-    EXPECT_EQ(sharp.getWidth(), 4);
-    sharp.setFillColor(kBlueCColor);
-    sharp.fillRect(CRect(0, 0, 1, 1));
-    sharp.copyFrom(&dense.context, CRect(0, 0, 4, 1));
-    EXPECT_EQ(dense.count(kBlue), 4);
-    EXPECT_EQ(dense.count(kRed), 32 + 8 * 2 - 4);
-
+    Canvas dense(4, 4, 2.0);
+    sharp.copyFrom(&dense.context, CRect(0, 0, 4, 3));
+    EXPECT_EQ(dense.count(kRed), 8 * 6) << "dense pixels copied one to one";
     COffscreenContext negative(nullptr, -5, 10), huge(nullptr, 1L << 40, 2);
     EXPECT_EQ(negative.getWidth(), 0);
     EXPECT_LE(huge.getWidth(), 4096);
-    const auto before = dense.bytes();
     negative.copyFrom(&dense.context, CRect(0, 0, 4, 4));
     negative.fillRect(CRect(0, 0, 4, 4));
-    plain.copyFrom(nullptr, CRect(0, 0, 4, 4));
-    EXPECT_EQ(dense.bytes(), before);
+    sharp.copyFrom(nullptr, CRect(0, 0, 4, 4));
+    EXPECT_EQ(dense.count(kWhite), 8 * 2);
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ protected:
         return (folder / name).string();
     }
     // Runs request and polls as idle would, for at most five seconds, until the answer came.
-    Answer Ask(VstFileSelect request, long started = 1) {
+    Answer Ask(VstFileSelect& request, long started = 1) {
         CFileSelector selector(effect.get());
         Answer answer;
         EXPECT_EQ(selector.run(&request, answer.Completion()), started);
@@ -65,11 +65,10 @@ protected:
         EXPECT_EQ(answer.calls, 1);
         return answer;
     }
-    toolkittest::FrameEditor* OpenEditor() {
+    void OpenEditor() {
         SetPlatformFrameFactory(&HeadlessPlatformFrame::Create);
         editor = new toolkittest::FrameEditor(effect.get());  // the effect deletes it
         editor->open(&folder);  // any parent: the headless platform ignores it
-        return editor;
     }
 
     fs::path folder;
@@ -78,42 +77,33 @@ protected:
     toolkittest::FrameEditor* editor = nullptr;
 };
 
-TEST_F(FileSelectorTest, HostSelectorAnswersInsideRunIntoOurBufferOrItsOwnWhichItsCloseFrees) {
+TEST_F(FileSelectorTest, HostSelectorAnswersInsideRunIntoOurBufferOrItsOwnAndFailuresGiveNoPath) {
     host.canOpenFileSelector = 1;
-    static char hostBuffer[64];
+    static int behaviour;
     host.openFileSelector = [](VstFileSelect* select) {
-        if (select->returnPath == nullptr) select->returnPath = hostBuffer;
-        std::strcpy(select->returnPath, "/home/user/monks.fxp");
+        static char hostBuffer[64];
+        static std::string overlong = "/" + std::string(511, 'a');  // 512 bytes
+        if (behaviour < 2) return VstIntPtr{behaviour};  // cancelled, or a success without a path
+        if (select->returnPath == nullptr) select->returnPath = behaviour == 3 ? overlong.data() : hostBuffer;
+        if (behaviour == 2) std::strcpy(select->returnPath, "/home/user/monks.fxp");
         return VstIntPtr{1};
     };
-    CFileSelector selector(effect.get());
     char ours[512] = {};
-    VstFileSelect supplied = Request(), allocated = Request();
-    supplied.returnPath = ours;
-    Answer a, b;
-    EXPECT_EQ(selector.run(&supplied, a.Completion()), 1);
-    EXPECT_EQ(a.path, "/home/user/monks.fxp");
-    EXPECT_STREQ(ours, "/home/user/monks.fxp");
-    selector.run(&allocated, b.Completion());
-    EXPECT_EQ(b.path, "/home/user/monks.fxp");
-    EXPECT_EQ(allocated.returnPath, nullptr);
-    EXPECT_EQ(host.closes, 2);
-}
-
-TEST_F(FileSelectorTest, HostSelectorFailuresAndOverlongPathsGiveNoPath) {
-    host.canOpenFileSelector = 1;
-    static std::string longPath = "/" + std::string(511, 'a');  // 512 bytes
-    using Behaviour = VstIntPtr (*)(VstFileSelect*);
-    for (Behaviour behaviour : {Behaviour([](VstFileSelect*) { return VstIntPtr{0}; }),
-                                Behaviour([](VstFileSelect*) { return VstIntPtr{1}; }),
-                                Behaviour([](VstFileSelect* select) {
-                                    select->returnPath = longPath.data();
-                                    return VstIntPtr{1};
-                                })}) {
-        host.openFileSelector = behaviour;
-        EXPECT_EQ(Ask(Request(), 0).path, std::nullopt);
+    const struct {
+        int behaviour;
+        char* buffer;
+        Path path;
+    } cases[] = {{2, ours, "/home/user/monks.fxp"}, {2, nullptr, "/home/user/monks.fxp"}, {0, nullptr, std::nullopt},
+                 {1, nullptr, std::nullopt},         {3, nullptr, std::nullopt}};
+    for (const auto& c : cases) {
+        behaviour = c.behaviour;
+        VstFileSelect request = Request();
+        request.returnPath = c.buffer;
+        EXPECT_EQ(Ask(request, c.path ? 1 : 0).path, c.path) << c.behaviour;
+        EXPECT_EQ(request.returnPath, c.buffer) << "the host's own buffer is gone with the close";
     }
-    EXPECT_EQ(host.closes, 2) << "a cancelled selector has nothing to close";
+    EXPECT_STREQ(ours, "/home/user/monks.fxp");
+    EXPECT_EQ(host.closes, 4) << "a cancelled selector has nothing to close";
 }
 
 TEST_F(FileSelectorTest, RefusesANullRequestAndASecondWhileOneRuns) {
@@ -152,6 +142,7 @@ TEST_F(FileSelectorTest, AHostSayingMinusOneIsNotAskedAndTheDialogAnswersFromThe
 
 TEST_F(FileSelectorTest, DialogAnswersCancelsOverlongPathsAndTheChildsEnvironment) {
     ::setenv("LD_LIBRARY_PATH", "/opt/host/private-libs", 1);
+    VstFileSelect request = Request();
     const struct {
         const char* body;
         Path path;
@@ -167,7 +158,7 @@ TEST_F(FileSelectorTest, DialogAnswersCancelsOverlongPathsAndTheChildsEnvironmen
     };
     for (const auto& c : cases) {
         CFileSelector::SetDialogProgramForTesting(Script("answer", c.body).c_str());
-        EXPECT_EQ(Ask(Request()).path, c.path) << c.body;
+        EXPECT_EQ(Ask(request).path, c.path) << c.body;
     }
     EXPECT_STREQ(std::getenv("LD_LIBRARY_PATH"), "/opt/host/private-libs");
     ::unsetenv("LD_LIBRARY_PATH");
@@ -179,12 +170,12 @@ TEST_F(FileSelectorTest, ZenityThenKdialogAreFoundOnPathAndAskedInTheirOwnWords)
     Script("kdialog", echoArgs);
     const std::string oldPath = std::getenv("PATH");
     ::setenv("PATH", (folder.string() + ":" + oldPath).c_str(), 1);
-    const VstFileSelect save = Request(kVstFileSave, "Select filename to SAVE");
-    EXPECT_EQ(Ask(Request()).path, "[--file-selection][--title=Select filename to LOAD][--file-filter=VST FXP | *.fxp]");
+    VstFileSelect load = Request(), save = Request(kVstFileSave, "Select filename to SAVE");
+    EXPECT_EQ(Ask(load).path, "[--file-selection][--title=Select filename to LOAD][--file-filter=VST FXP | *.fxp]");
     EXPECT_EQ(Ask(save).path, "[--file-selection][--save][--confirm-overwrite][--title=Select filename to SAVE]"
                               "[--file-filter=VST FXP | *.fxp]");
     fs::remove(folder / "zenity");
-    EXPECT_EQ(Ask(Request()).path, "[--getopenfilename][.][*.fxp|VST FXP][--title][Select filename to LOAD]");
+    EXPECT_EQ(Ask(load).path, "[--getopenfilename][.][*.fxp|VST FXP][--title][Select filename to LOAD]");
     EXPECT_EQ(Ask(save).path, "[--getsavefilename][.][*.fxp|VST FXP][--title][Select filename to SAVE]");
     ::setenv("PATH", oldPath.c_str(), 1);
 }
@@ -208,7 +199,8 @@ TEST_F(FileSelectorTest, DestroyingTheSelectorEndsARunningDialogWithoutAnAnswer)
 
 TEST_F(FileSelectorTest, PathFieldInTheFrameWhenNothingElseCanAsk) {
     CFileSelector::SetDialogProgramForTesting("field");
-    EXPECT_EQ(Ask(Request(), 0).path, std::nullopt) << "no window to ask in";
+    VstFileSelect windowless = Request();
+    EXPECT_EQ(Ask(windowless, 0).path, std::nullopt) << "no window to ask in";
     OpenEditor();
     CFrame* frame = editor->getFrame();
     CFileSelector selector(effect.get());
@@ -251,13 +243,12 @@ TEST_F(FileSelectorTest, PathFieldWaitsThroughFocusLossAndEndsWithTheSelectorOrT
     editor->headless()->focusLost();  // the user looks elsewhere: no answer
     selector->poll();
     EXPECT_EQ(editor->getFrame()->getNbViews(), 1);
-    selector.reset();
+    selector = std::make_unique<CFileSelector>(effect.get());  // the first one's field goes with it
     EXPECT_EQ(editor->getFrame()->getNbViews(), 0);
-    EXPECT_EQ(dropped.calls, 0);
-    CFileSelector again(effect.get());
-    again.run(&request, closed.Completion());
+    selector->run(&request, closed.Completion());
     editor->close();  // the host closes the window with the field in it
-    again.poll();
+    selector->poll();
+    EXPECT_EQ(dropped.calls, 0);
     EXPECT_EQ(closed.calls, 1);
     EXPECT_EQ(closed.path, std::nullopt);
 }

@@ -13,7 +13,6 @@
 #include "toolkit/CControlListener.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/HeadlessPlatformFrame.h"
-#include "toolkit/VSTGUIEditorInterface.h"
 
 using Log = std::vector<std::string>;
 
@@ -72,10 +71,8 @@ protected:
 
     void SetUp() override {
         SetPlatformFrameFactory(&HeadlessPlatformFrame::Create);
-        frame = new CFrame(CRect(0, 0, kWidth, kHeight), nullptr, &recorder);
-        recorder.frame = frame;
+        recorder.frame = frame = new CFrame(CRect(0, 0, kWidth, kHeight), nullptr, &recorder);
         platform = HeadlessPlatformFrame::Of(frame);
-        ASSERT_NE(platform, nullptr);
     }
     void TearDown() override {
         delete frame;

@@ -7,37 +7,27 @@
 
 namespace {
 
-// A view painting one colour, recording the mouse events and keys it gets, and its own end.
+// A view painting one colour, logging the mouse events and keys it gets, and counting draws.
 class Probe : public CView {
 public:
     Probe(const CRect& size, CColor colour, Log* events = nullptr, const char* name = "probe",
           CMouseEventResult downResult = kMouseEventHandled)
         : CView(size), colour(colour), events(events), name(name), downResult(downResult) {}
-    ~Probe() override {
-        if (deaths != nullptr) ++*deaths;
-    }
     void draw(CDrawContext* context) override {
         ++draws;
         context->setFillColor(colour);
         context->fillRect(size);
         setDirty(false);
     }
-    CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override {
-        return record("down", where, buttons, downResult);
-    }
-    CMouseEventResult onMouseMoved(CPoint& where, const long& buttons) override { return record("move", where, buttons); }
-    CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override { return record("up", where, buttons); }
-    long onKeyDown(VstKeyCode& key) override {
-        record("key", CPoint(key.character, 0), 0);
-        return 1;
-    }
-
+    CMouseEventResult onMouseDown(CPoint& where, const long& b) override { return note("down", where, b, downResult); }
+    CMouseEventResult onMouseMoved(CPoint& where, const long& buttons) override { return note("move", where, buttons); }
+    CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override { return note("up", where, buttons); }
+    long onKeyDown(VstKeyCode& key) override { return note("key", CPoint(key.character, 0), 0) == kMouseEventHandled; }
     int draws = 0;
-    int* deaths = nullptr;
 
 private:
-    CMouseEventResult record(const char* what, const CPoint& where, long buttons,
-                             CMouseEventResult result = kMouseEventHandled) {
+    CMouseEventResult note(const char* what, const CPoint& where, long buttons,
+                           CMouseEventResult result = kMouseEventHandled) {
         if (events != nullptr)
             events->push_back(name + " " + what + " " + std::to_string(where.h) + "," + std::to_string(where.v) +
                               (buttons != 0 ? " b" + std::to_string(buttons) : ""));
@@ -47,6 +37,13 @@ private:
     Log* events;
     std::string name;
     CMouseEventResult downResult;
+};
+
+// Counts its own end, to see who deletes views.
+struct Mortal : CView {
+    explicit Mortal(int* deaths) : CView(CRect(0, 0, 10, 10)), deaths(deaths) {}
+    ~Mortal() override { ++*deaths; }
+    int* deaths;
 };
 
 using FrameTest = HeadlessFrameTest;
@@ -100,13 +97,8 @@ TEST_F(FrameTest, LaterViewsLieOnTopOfEarlierOnesAndOfTheBackground) {
 TEST(FrameViews, DieWithTheFrameAndRemoveViewForgetsUnlessAskedNot) {
     int deaths = 0;
     auto* own = new CFrame(CRect(0, 0, 100, 100), nullptr, nullptr);
-    Probe* probes[4];
-    for (Probe*& probe : probes) {
-        probe = new Probe(CRect(0, 0, 10, 10), kRedCColor);
-        probe->deaths = &deaths;
-        own->addView(probe);
-    }
-    auto [kept, loose, dropped, unused] = probes;
+    auto *kept = new Mortal(&deaths), *loose = new Mortal(&deaths), *dropped = new Mortal(&deaths);
+    for (CView* view : {kept, loose, dropped, new Mortal(&deaths)}) own->addView(view);
     EXPECT_FALSE(own->addView(kept)) << "a view is added once";
     kept->remember();  // someone else holds it too
     EXPECT_TRUE(own->removeView(loose, false));

@@ -102,31 +102,4 @@ TEST_F(TextEditTest, TextIsAtMost255Bytes) {
     field->getText(nullptr);  // refused quietly
 }
 
-TEST_F(TextEditTest, TheCaretGoesWhereTheClickWasAndIsDrawnWhileEditing) {
-    field->setText(std::string(60, 'm').c_str());
-    platform->click(CPoint(22, 27));
-    EXPECT_LE(field->getCaretPosition(), 1u);
-    platform->click(CPoint(40, 27));
-    EXPECT_GT(field->getCaretPosition(), 1u);
-    EXPECT_LT(field->getCaretPosition(), 5u);
-    // Longer than the field, it scrolls while edited: a click at the right edge stays at the end.
-    press({VKEY_END});
-    platform->click(end);
-    EXPECT_EQ(field->getCaretPosition(), 60u);
-
-    field->setText("");
-    field->setStyle(kNoFrame);
-    field->setBackColor(MakeCColor(0, 0, 255));
-    const auto litInFirstColumn = [this] {
-        long n = 0;
-        for (CCoord y = 20; y < 34; ++y) n += platform->pixel(20, y) != kBlue ? 1 : 0;
-        return n;
-    };
-    EXPECT_EQ(litInFirstColumn(), 0);
-    platform->click(end);
-    EXPECT_GE(litInFirstColumn(), 10);
-    press({VKEY_ESCAPE});
-    EXPECT_EQ(litInFirstColumn(), 0);
-}
-
 }  // namespace

@@ -1,7 +1,6 @@
 // The double-click rule on X server times, which wrap every 49.7 days.
 #include <gtest/gtest.h>
 
-#include "toolkit/VstguiTypes.h"
 #include "toolkit/x11/X11Input.h"
 
 namespace {
@@ -28,16 +27,6 @@ TEST(DoubleClickDetector, SecondPressOfTheSameButtonNearAndSoonIsADoubleClick) {
     for (const Press& press : sequence) {
         EXPECT_EQ(detector.press(press.time, press.x, press.y, press.button), press.isDouble) << "at " << press.time;
     }
-}
-
-TEST(X11Input, ButtonStateBecomesToolkitBits) {
-    EXPECT_EQ(X11Input::ButtonBit(Button1), kLButton);
-    EXPECT_EQ(X11Input::ButtonBit(Button2), kMButton);
-    EXPECT_EQ(X11Input::ButtonBit(Button3), kRButton);
-    EXPECT_EQ(X11Input::ButtonBit(Button4), 0);
-    EXPECT_EQ(X11Input::HeldButtons(Button1Mask | Button3Mask | ShiftMask | Mod1Mask),
-              kLButton | kRButton | kShift | kAlt);
-    EXPECT_EQ(X11Input::Modifiers(ControlMask | LockMask | Mod4Mask), kControl);
 }
 
 }  // namespace
