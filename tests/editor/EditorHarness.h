@@ -7,11 +7,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "editor/EffectEditor.h"
@@ -65,12 +63,7 @@ public:
         return out;
     }
     Calls Automations() const { return Of(audioMasterAutomate); }
-    std::vector<int> Indices(VstInt32 opcode) const {
-        std::vector<int> out;
-        for (const auto& call : Of(opcode)) out.push_back(call.first);
-        return out;
-    }
-    // Each request as "command type count 'title' name|macType|dosType|unixType|mime".
+    // Each request as "command type count 'title' name|macType|dosType".
     std::vector<std::string> FileRequests() const {
         std::lock_guard<std::mutex> lock(mutex);
         return requests;
@@ -84,9 +77,8 @@ public:
 private:
     VstIntPtr Answer(VstFileSelect* s) {
         const VstFileType t = s->nbFileTypes > 0 && s->fileTypes ? s->fileTypes[0] : VstFileType{};
-        requests.push_back(std::to_string(s->command) + " " + std::to_string(s->type) + " " +
-                           std::to_string(s->nbFileTypes) + " '" + std::string(s->title, strnlen(s->title, 1024)) +
-                           "' " + t.name + "|" + t.macType + "|" + t.dosType + "|" + t.unixType + "|" + t.mimeType1);
+        requests.push_back(std::to_string(s->command) + " " + std::to_string(s->type) + " " + std::to_string(s->nbFileTypes) +
+                           " '" + s->title + "' " + t.name + "|" + t.macType + "|" + t.dosType);
         const std::string& path = answer[0];
         if (path.empty() || !s->returnPath || s->sizeReturnPath <= VstInt32(path.size())) return 0;
         std::memcpy(s->returnPath, path.c_str(), path.size() + 1);

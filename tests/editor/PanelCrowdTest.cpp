@@ -3,7 +3,6 @@
 #include <cairo.h>
 
 #include <cmath>
-#include <cstring>
 
 #include "EditorHarness.h"
 
@@ -14,7 +13,6 @@ using namespace edtest;
 constexpr int kPan = 6;
 constexpr int kTime = 3;
 constexpr int kSpectra = 0;
-using Tags = std::vector<int>;
 
 class PanelCrowdTest : public OpenEditorTest {
 protected:
@@ -153,38 +151,36 @@ TEST_F(PanelCrowdTest, DragThroughTheWindowIsAGestureOfAutomationOnTheAxesInMode
                                           {first, 0.5f}, {second, 0.5f}, {first, Get(first)}, {second, Get(second)}}));
         EXPECT_NE(Get(first), 0.5f);
         // The gesture carries the axis knobs' tags, as a turn of the knob does; never the panel's 737.
-        EXPECT_EQ(host.Indices(audioMasterBeginEdit), (Tags{17 + axes[mode].first, 17 + axes[mode].second}));
-        EXPECT_EQ(host.Indices(audioMasterEndEdit), (Tags{17 + axes[mode].second, 17 + axes[mode].first}));
+        EXPECT_EQ(host.Of(audioMasterBeginEdit), (Calls{{17 + axes[mode].first, 0}, {17 + axes[mode].second, 0}}));
+        EXPECT_EQ(host.Of(audioMasterEndEdit), (Calls{{17 + axes[mode].second, 0}, {17 + axes[mode].first, 0}}));
     }
 }
 
 TEST_F(PanelCrowdTest, PressOnNobodyEndsTheDragAndAnOpenGestureOnce) {
     Down(PersonAt(0));
-    EXPECT_EQ(host.Indices(audioMasterBeginEdit), (Tags{17 + kPan, 17 + kSpectra}));
+    EXPECT_EQ(host.Of(audioMasterBeginEdit), (Calls{{17 + kPan, 0}, {17 + kSpectra, 0}}));
     EXPECT_EQ(Down(CPoint(w / 4, h / 4)), kMouseEventHandled);
     EXPECT_EQ(panel->GetDraggedPerson(), -1);
     EXPECT_EQ(Moved(CPoint(w / 4 + 30, h / 4 + 30)), kMouseEventHandled);
     EXPECT_EQ(Value(0, kPan), 0.5f);
     CPoint nowhere(0, 0);
     panel->onMouseUp(nowhere, 0);
-    EXPECT_EQ(host.Indices(audioMasterEndEdit), (Tags{17 + kSpectra, 17 + kPan})) << "ended once, by the press";
+    EXPECT_EQ(host.Of(audioMasterEndEdit), (Calls{{17 + kSpectra, 0}, {17 + kPan, 0}})) << "ended once, by the press";
     // The window closed mid-drag ends the open gesture too.
     host.Clear();
     Down(PersonAt(0));
     Close();
-    EXPECT_EQ(host.Indices(audioMasterEndEdit), (Tags{17 + kSpectra, 17 + kPan}));
+    EXPECT_EQ(host.Of(audioMasterEndEdit), (Calls{{17 + kSpectra, 0}, {17 + kPan, 0}}));
 }
 
-TEST_F(PanelCrowdTest, SelectedPersonsRingIsBlendedAtItsPlace) {
+TEST_F(PanelCrowdTest, SelectedPersonsRingIsBlendedAtItsPlaceOnTheOpaqueWindow) {
     CBitmap* ring = editor->GetBitmap(212);
     cairo_surface_t* surface = ring->getSurface();
     cairo_surface_flush(surface);
     const int scale = cairo_image_surface_get_width(surface) / static_cast<int>(ring->getWidth());
     auto ringPixel = [&](int u, int v) {
-        uint32_t pixel;
-        std::memcpy(&pixel, cairo_image_surface_get_data(surface) + v * scale * cairo_image_surface_get_stride(surface) +
-                                4 * u * scale, 4);
-        return pixel;
+        const unsigned char* row = cairo_image_surface_get_data(surface) + v * scale * cairo_image_surface_get_stride(surface);
+        return reinterpret_cast<const uint32_t*>(row)[u * scale];
     };
     // An opaque point of the ring left of the animated marker (which starts 5 pixels in).
     int pu = -1, pv = -1;
@@ -205,6 +201,8 @@ TEST_F(PanelCrowdTest, SelectedPersonsRingIsBlendedAtItsPlace) {
         const int want = (((ringPixel(pu, pv) >> shift) & 0xff) * 200 + ((under >> shift) & 0xff) * 55 + 127) / 255;
         EXPECT_NEAR(static_cast<int>((selected >> shift) & 0xff), want, 3) << "channel shift " << shift;
     }
+    ASSERT_EQ(Frame()->getViewAt(CPoint(360, 300)), nullptr);
+    EXPECT_EQ(Headless()->pixel(360, 300) >> 24, 0xFFu) << "the background where no view lies";
 }
 
 }  // namespace

@@ -37,9 +37,6 @@ protected:
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    static void WriteFile(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
     std::string ProgramChunk() {
         void* data = nullptr;
         const VstIntPtr size = Call(effGetChunk, 1, 0, &data);
@@ -64,7 +61,7 @@ TEST_F(PresetFilesTest, SaveAsksForAFileAndWritesTheHeaderAndTheCurrentProgram) 
     EXPECT_EQ(expected.size(), 3036u);
     EXPECT_EQ(ReadFile(PathOf("hall.fxp")), expected);
     EXPECT_EQ(host.FileRequests(),
-              std::vector<std::string>{"1 0 1 'Select filename to SAVE' VST Effect FXP|.fxp|FXP||"});
+              std::vector<std::string>{"1 0 1 'Select filename to SAVE' VST Effect FXP|.fxp|FXP"});
     EXPECT_TRUE(host.Automations().empty());
     EXPECT_TRUE(host.Of(audioMasterUpdateDisplay).empty());
 }
@@ -84,7 +81,7 @@ TEST_F(PresetFilesTest, ExtensionRule) {
     host.Clear();
     Pick(kLoad, PathOf("y.txt"));
     EXPECT_EQ(Get(3), 0.0625f) << "y.txt opens y.fxp";
-    EXPECT_EQ(host.FileRequests(), std::vector<std::string>{"0 0 1 'Select filename to LOAD' VST FXP|.fxp|FXP||"});
+    EXPECT_EQ(host.FileRequests(), std::vector<std::string>{"0 0 1 'Select filename to LOAD' VST FXP|.fxp|FXP"});
 }
 
 TEST_F(PresetFilesTest, SavedFileLoadsBackBitForBitAndTheWindowShowsIt) {
@@ -113,7 +110,7 @@ TEST_F(PresetFilesTest, OldFormatFileIsConverted) {
     values[16 + 12 * 4 + 6] = 0.8125f;  // person 4's pan
     std::string file = "CcnK" + std::string(3028, '\0');
     std::memcpy(file.data() + 60, values, sizeof values);  // the name stays empty
-    WriteFile(PathOf("old.fxp"), file);
+    std::ofstream(PathOf("old.fxp"), std::ios::binary) << file;
     Pick(kLoad, PathOf("old.fxp"));
     EXPECT_STREQ(engine->CurrentProgram().name, "Init");
     EXPECT_EQ((std::vector<float>{Get(0), Get(1), Get(2), Get(PersonIndex(4, 6)), Get(12), Get(13)}),
@@ -125,7 +122,7 @@ TEST_F(PresetFilesTest, BrokenMissingOrCancelledFilesChangeNothing) {
     Pick(kSave, PathOf("good"));
     const std::string good = ReadFile(PathOf("good.fxp"));
     for (size_t size : {0, 59, 60, 3000, 3031, 3035, 3037}) {
-        WriteFile(PathOf("broken.fxp"), (good + "\x7F").substr(0, size));
+        std::ofstream(PathOf("broken.fxp"), std::ios::binary) << (good + "\x7F").substr(0, size);
         Pick(kLoad, PathOf("broken.fxp"));
         EXPECT_EQ(ProgramChunk(), before) << size;
     }
@@ -150,18 +147,6 @@ TEST_F(PresetFilesTest, ResetCurrentRestoresTheFactoryProgram) {
     ExpectWindowShowsProgram();
     EXPECT_FALSE(host.Of(audioMasterUpdateDisplay).empty());
     EXPECT_TRUE(host.FileRequests().empty());
-}
-
-TEST(PresetPathTest, ConversionCopiesWhatFits) {
-    char path[8];
-    EXPECT_EQ(EffectEditor::FSSpecToPOSIXPath("/a/b.fx", path, sizeof path), 0);
-    EXPECT_STREQ(path, "/a/b.fx");
-    std::strcpy(path, "keep");
-    EXPECT_EQ(EffectEditor::FSSpecToPOSIXPath("/a/b.fxp", path, sizeof path), -43);
-    EXPECT_STREQ(path, "keep");
-    EXPECT_EQ(EffectEditor::FSSpecToPOSIXPath(nullptr, path, sizeof path), -43);
-    EXPECT_EQ(EffectEditor::FSSpecToPOSIXPath("/a", nullptr, 8), -43);
-    EXPECT_EQ(EffectEditor::FSSpecToPOSIXPath("/a", path, 0), -43);
 }
 
 }  // namespace

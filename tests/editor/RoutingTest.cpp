@@ -37,18 +37,6 @@ TEST_F(RoutingTest, ControlsAutomateTheirParameterWithoutAJumpAndEditorActionsSt
     EXPECT_EQ(Panel()->GetRedraw(), 1.0f) << "a display mode change redraws";
 }
 
-TEST_F(RoutingTest, GestureBracketsCarryTheTagOfAParameterOnly) {
-    Control(23)->beginEdit();
-    Control(23)->endEdit();
-    Panel()->beginEdit();  // tag 737
-    Panel()->endEdit();
-    editor->beginEdit(736);
-    editor->endEdit(-1);
-    editor->beginEdit(735);
-    EXPECT_EQ(host.Indices(audioMasterBeginEdit), (std::vector<int>{23, 735}));
-    EXPECT_EQ(host.Indices(audioMasterEndEdit), std::vector<int>{23});
-}
-
 TEST_F(RoutingTest, StepButtonsStepOncePerClickWithinTheirEndsWithoutTellingTheHost) {
     const struct { int population, person; long tag; int wantPopulation, wantPerson; } cases[] = {
         {10, 4, 739, 11, 4}, {10, 4, 738, 9, 4}, {10, 4, 741, 10, 5}, {10, 4, 740, 10, 3}, {0, 0, 738, 0, 0},
@@ -126,10 +114,6 @@ TEST_F(RoutingTest, OddHostValuesGiveDrawableControls) {
     EXPECT_EQ(Titles(1, 0, 1), "1|--|");
     Set(736, 0.5f);
     Set(-1, 0.5f);
-    editor->setParameter(736, 0.5f);
-    editor->setParameter(-5, 0.5f);
-    Advance(40);
-    Idle();
 }
 
 // --- changes from other threads ---

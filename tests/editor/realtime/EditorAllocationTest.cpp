@@ -8,8 +8,6 @@
 #include <thread>
 
 #include "ProgramData.h"
-#include "editor/EffectEditor.h"
-#include "platform/Ticks.h"
 #include "shell/EffectVST.h"
 #include "toolkit/HeadlessPlatformFrame.h"
 
@@ -51,15 +49,11 @@ namespace {
 VstIntPtr QuietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
-uint32_t gTicks = 1000;
-uint32_t Ticks() { return gTicks; }
 
 TEST(EditorAllocation, ParameterAndProgramCallsFromAnotherThreadNeverAllocate) {
     SetPlatformFrameFactory(HeadlessPlatformFrame::Create);
-    SetMillisecondTicksForTesting(&Ticks);
     AEffect* effect = CreateMurmurhallEffect(QuietHost);
     ASSERT_NE(effect, nullptr);
-    auto* editor = static_cast<EffectEditor*>(static_cast<EffectVST*>(static_cast<AudioEffect*>(effect->object))->getEditor());
     auto call = [effect](VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr) {
         return effect->dispatcher(effect, opcode, 0, value, ptr, 0.0f);
     };
@@ -81,19 +75,13 @@ TEST(EditorAllocation, ParameterAndProgramCallsFromAnotherThreadNeverAllocate) {
                     effect->setParameter(effect, index, 0.001f * static_cast<float>(index % 1000));
             for (int index : {11, 8, 10, 9}) effect->setParameter(effect, index, index == 8 ? round / 24.0f : 0.0f);
             call(effSetProgram, round + 3);
-            effect->setParameter(effect, 2, 0.375f);
         }
         gCounting.store(false);
     }).join();
     EXPECT_EQ(gAllocations.load(), 0);
     EXPECT_EQ(gFrees.load(), 0);
 
-    // The UI thread catches up at its next idle.
-    EXPECT_NE(editor->GetControlForParameter(2)->getValue(), 0.375f);
-    gTicks += 40;
-    call(effEditIdle);
-    EXPECT_EQ(editor->GetControlForParameter(2)->getValue(), 0.375f);
-    EXPECT_EQ(call(effGetProgram), 6);
+    EXPECT_EQ(call(effGetProgram), 6) << "the calls did take effect";
 
     // The counter works: the UI thread's own changes do allocate (the program list's rescan).
     gCounting.store(true);
@@ -103,7 +91,6 @@ TEST(EditorAllocation, ParameterAndProgramCallsFromAnotherThreadNeverAllocate) {
 
     call(effEditClose);
     call(effClose);
-    SetMillisecondTicksForTesting(nullptr);
     SetPlatformFrameFactory(nullptr);
 }
 
