@@ -67,10 +67,7 @@ TEST_F(AEffGUIEditorTest, RegistersHoldsTheBundleHandsOutItsRectangleAndSharesTh
 TEST_F(AEffGUIEditorTest, DoIdleStuffRunsAtMostEveryHundredMillisecondsAcrossTheWrap) {
     // A call more than 54 ms early does nothing (4 ms of waiting, then still over 50 ms early); a
     // call at most 54 ms early runs and sets the next time 100 ms on.
-    const struct {
-        uint32_t after;
-        int runs;
-    } steps[] = {
+    const struct { uint32_t after; int runs; } steps[] = {
         {0, 1},    // due at once: next due at 100
         {45, 1},   // 49 + 50 < 100
         {46, 2},   // 50 + 50 = 100: runs; next due 150

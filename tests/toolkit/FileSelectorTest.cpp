@@ -143,10 +143,7 @@ TEST_F(FileSelectorTest, AHostSayingMinusOneIsNotAskedAndTheDialogAnswersFromThe
 TEST_F(FileSelectorTest, DialogAnswersCancelsOverlongPathsAndTheChildsEnvironment) {
     ::setenv("LD_LIBRARY_PATH", "/opt/host/private-libs", 1);
     VstFileSelect request = Request();
-    const struct {
-        const char* body;
-        Path path;
-    } cases[] = {
+    const struct { const char* body; Path path; } cases[] = {
         {"echo /tmp/x.fxp; exit 1", std::nullopt},  // cancelled, even if something was printed
         {"exit 0", std::nullopt},                   // nothing chosen
         {"echo /tmp/x.fxp; kill -TERM $$", std::nullopt},

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,59 @@ protected:
     Recorder recorder;
     CFrame* frame = nullptr;
     HeadlessPlatformFrame* platform = nullptr;
+};
+
+// A view painting one colour that logs what reaches it, as a view and as a pop-up's client:
+// "name down 20,20 b2" (buttons as bits), keys as "name key character,virt" with modifiers as bits,
+// "name lost" for the focus, "name dismissed" for a pop-up. It counts its draws.
+class Probe : public CView, public IPlatformPopupClient {
+public:
+    Probe(const CRect& size, CColor colour, Log* events = nullptr, const char* name = "probe",
+          CMouseEventResult downResult = kMouseEventHandled)
+        : CView(size), colour(colour), events(events), name(name), downResult(downResult) {}
+    void draw(CDrawContext* context) override {
+        ++draws;
+        context->setFillColor(colour);
+        context->fillRect(size);
+        setDirty(false);
+    }
+    CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override {
+        note("down", where, buttons);
+        return downResult;
+    }
+    CMouseEventResult onMouseMoved(CPoint& where, const long& buttons) override { return note("move", where, buttons); }
+    CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override { return note("up", where, buttons); }
+    bool onWheel(const CPoint&, const float& distance, const long&) override {
+        return note("wheel", CPoint(static_cast<CCoord>(distance), 0), 0);
+    }
+    long onKeyDown(VstKeyCode& key) override { return note("key", CPoint(key.character, key.virt), key.modifier); }
+    void looseFocus() override { say("lost"); }
+    void drawPopup(CDrawContext* context) override { draw(context); }
+    void popupMouseDown(const CPoint& where, long buttons) override { note("down", where, buttons); }
+    void popupMouseMoved(const CPoint& where, long buttons) override { note("move", where, buttons); }
+    void popupMouseUp(const CPoint& where, long buttons) override { note("up", where, buttons); }
+    void popupKeyDown(const VstKeyCode& key) override { note("key", CPoint(key.character, key.virt), key.modifier); }
+    void popupDismissed() override {
+        say("dismissed");
+        if (onDismiss) onDismiss();
+    }
+
+    int draws = 0;
+    std::function<void()> onDismiss;
+
+private:
+    CMouseEventResult note(const char* what, const CPoint& where, long buttons) {
+        say(what + (" " + std::to_string(where.h) + "," + std::to_string(where.v)) +
+            (buttons != 0 ? " b" + std::to_string(buttons) : ""));
+        return kMouseEventHandled;  // 1, also as a key's and a wheel step's "taken"
+    }
+    void say(const std::string& what) {
+        if (events != nullptr) events->push_back(name + " " + what);
+    }
+    CColor colour;
+    Log* events;
+    std::string name;
+    CMouseEventResult downResult;
 };
 
 // A bitmap of pictures of width x pictureHeight stacked downwards, picture i filled with colours[i].

@@ -7,38 +7,6 @@
 
 namespace {
 
-// A view painting one colour, logging the mouse events and keys it gets, and counting draws.
-class Probe : public CView {
-public:
-    Probe(const CRect& size, CColor colour, Log* events = nullptr, const char* name = "probe",
-          CMouseEventResult downResult = kMouseEventHandled)
-        : CView(size), colour(colour), events(events), name(name), downResult(downResult) {}
-    void draw(CDrawContext* context) override {
-        ++draws;
-        context->setFillColor(colour);
-        context->fillRect(size);
-        setDirty(false);
-    }
-    CMouseEventResult onMouseDown(CPoint& where, const long& b) override { return note("down", where, b, downResult); }
-    CMouseEventResult onMouseMoved(CPoint& where, const long& buttons) override { return note("move", where, buttons); }
-    CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override { return note("up", where, buttons); }
-    long onKeyDown(VstKeyCode& key) override { return note("key", CPoint(key.character, 0), 0) == kMouseEventHandled; }
-    int draws = 0;
-
-private:
-    CMouseEventResult note(const char* what, const CPoint& where, long buttons,
-                           CMouseEventResult result = kMouseEventHandled) {
-        if (events != nullptr)
-            events->push_back(name + " " + what + " " + std::to_string(where.h) + "," + std::to_string(where.v) +
-                              (buttons != 0 ? " b" + std::to_string(buttons) : ""));
-        return result;
-    }
-    CColor colour;
-    Log* events;
-    std::string name;
-    CMouseEventResult downResult;
-};
-
 // Counts its own end, to see who deletes views.
 struct Mortal : CView {
     explicit Mortal(int* deaths) : CView(CRect(0, 0, 10, 10)), deaths(deaths) {}

@@ -91,10 +91,7 @@ Window FindHostWindow(Display* dpy, Window under, int depth = 0) {
 TEST(HostEdit, CommandLineAndScriptMistakesAndAMissingDisplayAreUsageErrors) {
     REQUIRE_DISPLAY();
     Scratch files;
-    const struct {
-        std::string args;
-        const char* message;
-    } cases[] = {
+    const struct { std::string args; const char* message; } cases[] = {
         {"--events " + files.Write("line.txt", "# a comment\nat 0.5 click 10\n"), "line.txt:2"},
         {"--events " + files.Write("key.txt", "at 1 key <NoSuchKey>\n"), "no key is named 'NoSuchKey'"},
         {"--after -1", "--after wants a number"},
