@@ -50,7 +50,6 @@ TEST_F(GlowLampTest, FadesOverTenDrawsOverloadsDoNotAddTheGlowWrapsAndBadValuesS
     ExpectDraws({0, 0});
     lamp->setValue(1.f);
     ExpectDraws({255, 230, 204, 179, 153, 127, 102, 76, 51, 25, 0, 0});
-    EXPECT_LE(lamp->getValue(), 0.f);
     lamp->setValue(1.f);
     lamp->setValue(1.f);  // a second overload before the next draw
     ExpectDraws({255, 230});

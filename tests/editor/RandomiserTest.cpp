@@ -51,7 +51,7 @@ protected:
     }
 };
 
-TEST_F(RandomiserTest, ScopeOnCoversThePopulationFromPersonZeroAndScopeOffTheSelectedPerson) {
+TEST_F(RandomiserTest, ScopeOnCoversThePopulationScopeOffTheSelectedPersonAndEachTargetItsValues) {
     for (int population : {0, 12, 60}) {  // 60: person 60's writes (737 to 744) go nowhere
         Set(0, std::min(1.0f, population * kStep));
         const std::vector<float> globals{Get(0), Get(1), Get(2), Get(13)};
@@ -66,9 +66,6 @@ TEST_F(RandomiserTest, ScopeOnCoversThePopulationFromPersonZeroAndScopeOffTheSel
     Set(0, 2 * kStep);  // the selection follows the population down to person 2
     Randomise(false, 9);
     EXPECT_EQ(Drawn(), People(2, 2, 1 << 7));
-}
-
-TEST_F(RandomiserTest, EachTargetDrawsItsValuesOnly) {
     const int expected[10] = {0xFF, 0x7F, 1 << 0, 1 << 1, 1 << 2, 1 << 3, 1 << 4, 1 << 5, 1 << 6, 1 << 7};
     Set(1, 0.0f);
     for (int target = 0; target < 10; ++target) {

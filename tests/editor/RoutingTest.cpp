@@ -69,7 +69,7 @@ TEST_F(RoutingTest, EachBoundKnobPushesTheOtherOnlyOnScreen) {
 
 // --- parameter to control ---
 
-TEST_F(RoutingTest, HostAutomationMovesOnlyTheSelectedPersonsKnob) {
+TEST_F(RoutingTest, HostChangesMoveOnlyTheSelectedPersonsKnobAndClampTheSelectionOnScreen) {
     Set(1, 7 * kStep);
     Set(PersonIndex(7, 3), 0.375f);
     EXPECT_EQ(Control(20)->getValue(), 0.375f);
@@ -83,9 +83,6 @@ TEST_F(RoutingTest, HostAutomationMovesOnlyTheSelectedPersonsKnob) {
     EXPECT_EQ(Panel()->GetRedraw(), 0.0f);
     Set(PersonIndex(2, 9), 0.5f);
     EXPECT_EQ(Panel()->GetRedraw(), 1.0f);
-}
-
-TEST_F(RoutingTest, HostPopulationRelabelsAndClampsTheSelectionAndAHostSelectionIsClampedOnScreen) {
     Set(0, 20 * kStep);
     Set(1, 15 * kStep);
     Set(0, 10 * kStep);
@@ -136,14 +133,11 @@ TEST_F(RoutingTest, OtherThreadsOnlyMarkAndIdleAppliesTheMarksAsIfTheyHadArrived
     ExpectWindowShowsProgram();
 }
 
-TEST_F(RoutingTest, ProgramChangeFromAnotherThreadShowsAtIdle) {
+TEST_F(RoutingTest, ProgramChangeFromAnotherThreadShowsAtIdleAndMarksLeftFromAClosedWindowAreNot) {
     std::thread([this] { SetProgram(7); }).join();
     Idle();
     ExpectWindowShowsProgram();
     EXPECT_EQ(Titles(8, 7, 7), ProgramName() + "|");
-}
-
-TEST_F(RoutingTest, MarksLeftFromAClosedWindowAreNotAppliedToTheNextOne) {
     Close();
     std::thread([this] { Set(2, 0.625f); }).join();
     ASSERT_TRUE(Open());
