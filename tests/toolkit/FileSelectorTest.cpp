@@ -106,19 +106,6 @@ TEST_F(FileSelectorTest, HostSelectorAnswersInsideRunIntoOurBufferOrItsOwnAndFai
     EXPECT_EQ(host.closes, 4) << "a cancelled selector has nothing to close";
 }
 
-TEST_F(FileSelectorTest, RefusesANullRequestAndASecondWhileOneRuns) {
-    CFileSelector selector(effect.get());
-    Answer none, first, second;
-    EXPECT_EQ(selector.run(nullptr, none.Completion()), 0);
-    EXPECT_EQ(none.calls, 1);
-    CFileSelector::SetDialogProgramForTesting(Script("slow", "sleep 30").c_str());
-    VstFileSelect request = Request();
-    ASSERT_EQ(selector.run(&request, first.Completion()), 1);
-    EXPECT_EQ(selector.run(&request, second.Completion()), 0);
-    EXPECT_EQ(second.calls, 1);
-    EXPECT_EQ(first.calls, 0);
-}
-
 TEST_F(FileSelectorTest, AHostSayingMinusOneIsNotAskedAndTheDialogAnswersFromTheEditorsIdle) {
     host.canOpenFileSelector = -1;
     host.openFileSelector = [](VstFileSelect*) {
@@ -177,20 +164,23 @@ TEST_F(FileSelectorTest, ZenityThenKdialogAreFoundOnPathAndAskedInTheirOwnWords)
     ::setenv("PATH", oldPath.c_str(), 1);
 }
 
-TEST_F(FileSelectorTest, DestroyingTheSelectorEndsARunningDialogWithoutAnAnswer) {
+TEST_F(FileSelectorTest, ANullRequestOrASecondWhileOneRunsIsRefusedAndDestroyingEndsTheDialogWithoutAnAnswer) {
     const std::string pidFile = (folder / "pid").string();
     CFileSelector::SetDialogProgramForTesting(Script("slow", "echo $$ > " + pidFile + "; exec sleep 30").c_str());
-    Answer answer;
     auto selector = std::make_unique<CFileSelector>(effect.get());
     VstFileSelect request = Request();
-    selector->run(&request, answer.Completion());
+    Answer none, first, second;
+    EXPECT_EQ(selector->run(nullptr, none.Completion()), 0);
+    ASSERT_EQ(selector->run(&request, first.Completion()), 1);
+    EXPECT_EQ(selector->run(&request, second.Completion()), 0);
+    EXPECT_EQ(none.calls + second.calls, 2) << "refused at once, with no path";
     pid_t child = 0;
     for (int i = 0; i < 400 && child == 0; ++i, Sleep5ms()) std::ifstream(pidFile) >> child;
     ASSERT_NE(child, 0);
     const auto before = std::chrono::steady_clock::now();
     selector.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(2));
-    EXPECT_EQ(answer.calls, 0);
+    EXPECT_EQ(first.calls, 0);
     EXPECT_NE(::kill(child, 0), 0);  // gone, and reaped: no zombie left to signal
 }
 
@@ -201,12 +191,8 @@ TEST_F(FileSelectorTest, PathFieldInTheFrameWhenNothingElseCanAsk) {
     OpenEditor();
     CFrame* frame = editor->getFrame();
     CFileSelector selector(effect.get());
-    const struct {
-        const char* initial;
-        const char* typed;
-        unsigned char finish;  // a virtual key, or 0 for the OK area, 1 for the Cancel area
-        Path path;
-    } cases[] = {
+    // finish: a virtual key, or 0 for the OK area, 1 for the Cancel area.
+    const struct { const char* initial; const char* typed; unsigned char finish; Path path; } cases[] = {
         {nullptr, "/tmp/new.fxp", VKEY_RETURN, "/tmp/new.fxp"},   {"/home/user/", "monks", VKEY_ENTER, "/home/user/monks"},
         {nullptr, "/tmp/no.fxp", VKEY_ESCAPE, std::nullopt},      {nullptr, "/tmp/ok.fxp", 0, "/tmp/ok.fxp"},
         {nullptr, "/tmp/cancel.fxp", 1, std::nullopt},            {nullptr, "", VKEY_RETURN, std::nullopt},
