@@ -63,7 +63,7 @@ public:
         return out;
     }
     Calls Automations() const { return Of(audioMasterAutomate); }
-    // Each request as "command type count 'title' name|macType|dosType".
+    // Each request as "command count 'title' name|macType|dosType".
     std::vector<std::string> FileRequests() const {
         std::lock_guard<std::mutex> lock(mutex);
         return requests;
@@ -77,8 +77,8 @@ public:
 private:
     VstIntPtr Answer(VstFileSelect* s) {
         const VstFileType t = s->nbFileTypes > 0 && s->fileTypes ? s->fileTypes[0] : VstFileType{};
-        requests.push_back(std::to_string(s->command) + " " + std::to_string(s->type) + " " + std::to_string(s->nbFileTypes) +
-                           " '" + s->title + "' " + t.name + "|" + t.macType + "|" + t.dosType);
+        requests.push_back(std::to_string(s->command) + " " + std::to_string(s->nbFileTypes) + " '" + s->title + "' " +
+                           t.name + "|" + t.macType + "|" + t.dosType);
         const std::string& path = answer[0];
         if (path.empty() || !s->returnPath || s->sizeReturnPath <= VstInt32(path.size())) return 0;
         std::memcpy(s->returnPath, path.c_str(), path.size() + 1);
@@ -102,7 +102,7 @@ protected:
         CFileSelector::SetDialogProgramForTesting("field");  // no dialog program may pop up
         effect = CreateMurmurhallEffect(RecordingHost::Callback);
         ASSERT_NE(effect, nullptr);
-        editor = static_cast<EffectEditor*>(static_cast<EffectVST*>(static_cast<AudioEffect*>(effect->object))->getEditor());
+        editor = static_cast<EffectEditor*>(static_cast<AudioEffect*>(effect->object)->getEditor());
         engine = editor->GetEngine();
         Call(effSetSampleRate, 0, 0, nullptr, 44100.0f);
         Call(effSetBlockSize, 0, 512);

@@ -27,14 +27,14 @@ protected:
     }
     // The green level in the lamp's middle after a draw on a blank picture.
     int Draw() {
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 40, 40);
-        auto* context = new CDrawContext(surface, CRect(0, 0, 40, 40));
+        cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 40, 40);
+        auto* context = new CDrawContext(image, CRect(0, 0, 40, 40));
         lamp->draw(context);
         context->forget();
-        cairo_surface_flush(surface);
-        uint32_t pixel;
-        std::memcpy(&pixel, cairo_image_surface_get_data(surface) + 18 * cairo_image_surface_get_stride(surface) + 4 * 18, 4);
-        cairo_surface_destroy(surface);
+        cairo_surface_flush(image);
+        uint32_t pixel;  // at (18, 18)
+        std::memcpy(&pixel, cairo_image_surface_get_data(image) + 18 * cairo_image_surface_get_stride(image) + 72, 4);
+        cairo_surface_destroy(image);
         return (pixel >> 8) & 0xff;
     }
     // Blending rounds by at most one step of 255.

@@ -26,8 +26,6 @@ protected:
         Place(1, 0.f, 0.f, 0.f);
         Place(2, 1.f, 1.f, 1.f);
         Place(3, 0.f, 1.f, 1.f);
-        SetMode(0);
-        host.Clear();
     }
     void Place(int p, float pan, float time, float spectra) {
         Set(PersonIndex(p, kPan), pan);
@@ -129,11 +127,11 @@ TEST_F(PanelCrowdTest, DragThroughTheWindowIsAGestureOfAutomationOnTheAxesInMode
         Headless()->mouseMoved(end);
         Headless()->mouseUp(end);
         EXPECT_EQ(Get(1), 0.f);
-        const int first = PersonIndex(0, axes[mode].first), second = PersonIndex(0, axes[mode].second);
+        const int x = PersonIndex(0, axes[mode].first), y = PersonIndex(0, axes[mode].second);
         // The press reports both axes unmoved, the move reports them moved; the engine got them
         // through the shell, not only the program's floats.
-        EXPECT_EQ(host.Automations(), (Calls{{first, 0.5f}, {second, 0.5f}, {first, Get(first)}, {second, Get(second)}}));
-        EXPECT_NE(Get(first), 0.5f);
+        EXPECT_EQ(host.Automations(), (Calls{{x, 0.5f}, {y, 0.5f}, {x, Get(x)}, {y, Get(y)}}));
+        EXPECT_NE(Get(x), 0.5f);
         // The gesture carries the axis knobs' tags, as a turn of the knob does; never the panel's 737.
         EXPECT_EQ(host.Of(audioMasterBeginEdit), (Calls{{17 + axes[mode].first, 0}, {17 + axes[mode].second, 0}}));
         EXPECT_EQ(host.Of(audioMasterEndEdit), (Calls{{17 + axes[mode].second, 0}, {17 + axes[mode].first, 0}}));
@@ -164,11 +162,11 @@ TEST_F(PanelCrowdTest, OnlyTheLeftOrRightButtonActsAndAPressOnNobodyEndsTheDragA
 
 TEST_F(PanelCrowdTest, SelectedPersonsRingIsBlendedAtItsPlaceOnTheOpaqueWindow) {
     CBitmap* ring = editor->GetBitmap(212);
-    cairo_surface_t* surface = ring->getSurface();
-    cairo_surface_flush(surface);
-    const int scale = cairo_image_surface_get_width(surface) / static_cast<int>(ring->getWidth());
+    cairo_surface_t* art = ring->getSurface();
+    cairo_surface_flush(art);
+    const int scale = cairo_image_surface_get_width(art) / static_cast<int>(ring->getWidth());
     auto ringPixel = [&](int u, int v) {
-        const unsigned char* row = cairo_image_surface_get_data(surface) + v * scale * cairo_image_surface_get_stride(surface);
+        const unsigned char* row = cairo_image_surface_get_data(art) + v * scale * cairo_image_surface_get_stride(art);
         return reinterpret_cast<const uint32_t*>(row)[u * scale];
     };
     // An opaque point of the ring left of the animated marker (which starts 5 pixels in).

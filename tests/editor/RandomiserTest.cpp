@@ -76,7 +76,7 @@ TEST_F(RandomiserTest, ScopeOnCoversThePopulationScopeOffTheSelectedPersonAndEac
 
 // Every draw is exactly (upper − lower) × (r mod 32768) / 32768 + lower: never 1.0 between 0 and 1
 // (32767/32768 at most), and from the lower bound down when the bounds are reversed.
-TEST_F(RandomiserTest, DrawsFollowTheFormulaAndShowOnTheKnobsWithoutAutomation) {
+TEST_F(RandomiserTest, DrawsFollowTheFormulaOnEveryButtonReportAndShowOnTheKnobsWithoutAutomation) {
     Bounds(0.75f, 0.25f);
     Set(1, 3 * kStep);
     std::srand(1234);
@@ -91,9 +91,6 @@ TEST_F(RandomiserTest, DrawsFollowTheFormulaAndShowOnTheKnobsWithoutAutomation) 
     }
     EXPECT_EQ(Panel()->GetRedraw(), 1.0f);
     EXPECT_TRUE(host.Automations().empty()) << "randomised values are not automation";
-}
-
-TEST_F(RandomiserTest, ButtonRandomisesOnEveryReport) {
     Set(1, 0.0f);
     Control(744)->setValue(0.0f);
     Menu(743)->setCurrent(9);

@@ -56,7 +56,6 @@ TEST_F(EditorThreadsTest, AutomationAndAudioWhileTheWindowIdlesClosesAndOpens) {
     stop.store(true, std::memory_order_release);
     automation.join();
     audio.join();
-    Advance(40);
     Idle();
     ExpectWindowShowsProgram();  // everything marked was applied
 }
