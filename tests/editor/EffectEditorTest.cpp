@@ -1,5 +1,5 @@
-// The editor object and its window: the views of open with their places, tags, bitmaps and first
-// values, the menus, close, and the paced idle.
+// The editor's window: its size, what open shows, the population and person menus, close and a
+// fresh reopen, and the paced idle.
 #include "EditorHarness.h"
 #include "editor/CGlowLamp.h"
 
@@ -16,16 +16,15 @@ TEST_F(EditorWindowTest, TheWindowIsTheBackgroundsSizeAndControlsOpenOnTheProgra
     ASSERT_GT(background->getWidth(), 0) << "the window art is missing";
     EXPECT_EQ((std::vector<long>{rect->top, rect->left, rect->bottom, rect->right}),
               (std::vector<long>{0, 0, background->getHeight(), background->getWidth()}));
-    ASSERT_TRUE(Open());
-    // The lamp carries tag 0 but is not the population's control; some indices have no control.
-    EXPECT_TRUE(editor->GetControlForParameter(0)->isTypeOf("COptionMenu"));
-    for (int index : {7, 8, 9, 10, 11, 14, 15, 16, 25, 28, 29, 735})
-        EXPECT_EQ(editor->GetControlForParameter(index), nullptr) << index;
     const std::pair<int, float> values[] = {{0, 20 * kStep}, {1, 10 * kStep}, {2, 0.3f}, {3, 0.7f}, {4, 0.2f},
                                             {5, 0.9f},       {6, 1.0f},       {12, 0.4f}, {13, 0.6f}};
     for (const auto& [index, value] : values) Set(index, value);
     for (int k = 0; k < 8; ++k) Set(137 + k, 0.1f * static_cast<float>(k));
     ASSERT_TRUE(Open());
+    // The lamp carries tag 0 but is not the population's control; some indices have no control.
+    EXPECT_TRUE(editor->GetControlForParameter(0)->isTypeOf("COptionMenu"));
+    for (int index : {7, 8, 9, 10, 11, 14, 15, 16, 25, 28, 29, 735})
+        EXPECT_EQ(editor->GetControlForParameter(index), nullptr) << index;
     EXPECT_EQ(PersonShown(), 10);
     ExpectWindowShowsProgram();
     Close();
@@ -35,7 +34,7 @@ TEST_F(EditorWindowTest, TheWindowIsTheBackgroundsSizeAndControlsOpenOnTheProgra
     ExpectWindowShowsProgram();
     host.Clear();
     UserSets(Control(18), 0.5f);
-    EXPECT_EQ(host.Automations(), (std::vector<std::pair<int, float>>{{PersonIndex(4, 1), 0.5f}}));
+    EXPECT_EQ(host.Automations(), (Calls{{PersonIndex(4, 1), 0.5f}}));
 }
 
 TEST_F(EditorWindowTest, PopulationAndPersonMenusOpenWithTheirEntries) {
