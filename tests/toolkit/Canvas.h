@@ -24,10 +24,9 @@ struct Canvas {
     Canvas(long width, long height, double scale = 1.0)
         : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(width * scale), int(height * scale))),
           context(surface, CRect(0, 0, width, height), scale) {
-        cairo_t* cr = cairo_create(surface);
-        SetSource(cr, kWhite);
-        cairo_paint(cr);
-        cairo_destroy(cr);
+        std::memset(cairo_image_surface_get_data(surface), 0xFF,
+                    cairo_image_surface_get_stride(surface) * cairo_image_surface_get_height(surface));
+        cairo_surface_mark_dirty(surface);
     }
     ~Canvas() { cairo_surface_destroy(surface); }
 

@@ -12,15 +12,12 @@
 namespace {
 
 // The box [left, right] x [top, bottom] of device pixels darker than mid-grey: where text left ink.
-struct Ink {
-    int left = 1 << 30, right = -1, top = 1 << 30, bottom = -1;
-};
-Ink FindInk(Canvas& canvas) {
-    Ink ink;
+CRect FindInk(Canvas& canvas) {
+    CRect ink(1 << 30, 1 << 30, -1, -1);
     for (int y = 0; y < canvas.height(); ++y)
         for (int x = 0; x < canvas.width(); ++x)
-            if (Red(canvas.pixel(x, y)) < 128) ink = {std::min(ink.left, x), std::max(ink.right, x),
-                                                      std::min(ink.top, y), std::max(ink.bottom, y)};
+            if (Red(canvas.pixel(x, y)) < 128) ink = CRect(std::min<CCoord>(ink.left, x), std::min<CCoord>(ink.top, y),
+                                                           std::max<CCoord>(ink.right, x), std::max<CCoord>(ink.bottom, y));
     return ink;
 }
 
@@ -102,7 +99,7 @@ TEST(DrawContext, TextIsPlacedByItsAlignmentAndClippedToItsRectangle) {
         canvas.context.setFont(kNormalFontSmaller);
         canvas.context.setFontColor(kBlackCColor);
         canvas.context.drawString("Murmurhall", CRect(10, 5, 190, 25), false, align);
-        const Ink ink = FindInk(canvas);
+        const CRect ink = FindInk(canvas);
         const double half = canvas.context.getStringWidth("Murmurhall") / 2.0;
         const double centre = align == kLeftText ? 10 + half : align == kRightText ? 190 - half : 100;
         EXPECT_NEAR((ink.left + ink.right) / 2.0, centre, 2) << align;
@@ -113,7 +110,7 @@ TEST(DrawContext, TextIsPlacedByItsAlignmentAndClippedToItsRectangle) {
     canvas.context.setFontColor(kBlackCColor);
     canvas.context.setFillColor(kGreenCColor);
     canvas.context.drawString("A long line that cannot fit at all", CRect(50, 10, 80, 20), true, kLeftText);
-    const Ink ink = FindInk(canvas);
+    const CRect ink = FindInk(canvas);
     EXPECT_GE(ink.left, 50);
     EXPECT_LE(ink.right, 79);
     EXPECT_GE(ink.top, 10);

@@ -19,10 +19,7 @@ using Log = std::vector<std::string>;
 
 class Recorder : public CControlListener, public VSTGUIEditorInterface {
 public:
-    struct Report {
-        CControl* control;
-        float value;
-    };
+    struct Report { CControl* control; float value; };
     // The log of one gesture on tag with changes reports, the editor's brackets inside the listener's.
     static Log Gesture(long tag, int changes, bool editor = true) {
         const std::string t = " " + std::to_string(tag);
@@ -39,8 +36,8 @@ public:
         note("change", control->getTag());
     }
     long controlModifierClicked(CControl*, long buttons) override {
-        modifierButtons.push_back(buttons);
-        return modifierAnswer;
+        log.push_back("modifier " + std::to_string(buttons));
+        return 0;
     }
     void controlBeginEdit(CControl* control) override { note("listener begin", control->getTag()); }
     void controlEndEdit(CControl* control) override { note("listener end", control->getTag()); }
@@ -57,8 +54,6 @@ public:
 
     std::vector<Report> reports;
     Log log;
-    std::vector<long> modifierButtons;
-    long modifierAnswer = 0;
     long knobMode = kLinearMode;
     CFrame* frame = nullptr;
 

@@ -118,24 +118,15 @@ TEST_F(OptionMenuTest, PickingReportsIndexOverEntriesInABracketButSeparatorsDisa
     EXPECT_EQ(index, 3);
 }
 
-// The preset menu's shape: three commands, a separator, the programs as a sub-menu.
-class SubMenuTest : public OptionMenuTest {
-protected:
-    void SetUp() override {
-        OptionMenuTest::SetUp();
-        root = add(makeMenu({"Load preset", "Save preset", "Reset current", "-"}, 0x5208, 7));
-        programs = makeMenu({}, 0x5208, 8);
-        for (int i = 0; i < 24; ++i) programs->addEntry(("Program " + std::to_string(i)).c_str());
-        root->addEntry(programs, "Presets");
-        programs->forget();
-        open(root);
-    }
-    COptionMenu* root = nullptr;
-    COptionMenu* programs = nullptr;
+TEST_F(OptionMenuTest, HoverOpensASubMenusListBesideItsRowAndAPickThereReportsTheSubMenu) {
+    // The preset menu's shape: three commands, a separator, the programs as a sub-menu.
+    COptionMenu* root = add(makeMenu({"Load preset", "Save preset", "Reset current", "-"}, 0x5208, 7));
+    COptionMenu* programs = makeMenu({}, 0x5208, 8);
+    for (int i = 0; i < 24; ++i) programs->addEntry(("Program " + std::to_string(i)).c_str());
+    root->addEntry(programs, "Presets");
+    programs->forget();
+    open(root);
     const CCoord presetsRow = RowCentre(4, 1);
-};
-
-TEST_F(SubMenuTest, HoverOpensTheSubListBesideItsRowAndAPickThereReportsTheSubMenu) {
     platform->popupMouseMoved(0, CPoint(20, presetsRow));
     ASSERT_EQ(platform->popupCount(), 2);
     const CRect rootList = platform->popupScreenRect(0), subList = platform->popupScreenRect(1);

@@ -38,9 +38,8 @@ TEST(X11PixelFormat, ConvertsCairoPixelsToEveryServerForm) {
 }
 
 TEST(X11PixelFormat, RowsArePaddedAndOnlyTheUsualFormIsCopiedAsItIs) {
-    X11PixelFormat packed16{16, 32, false, 0xf800, 0x07e0, 0x001f};
-    EXPECT_EQ(packed16.RowBytes(3), 8u);  // 6 bytes padded to 32 bits
-    X11PixelFormat packed24{24, 32, false, 0xff0000, 0xff00, 0xff};
+    EXPECT_EQ((X11PixelFormat{16, 32, false, 0xf800, 0x07e0, 0x001f}.RowBytes(3)), 8u);  // 6 bytes padded to 32 bits
+    const X11PixelFormat packed24{24, 32, false, 0xff0000, 0xff00, 0xff};
     EXPECT_EQ(packed24.RowBytes(5), 16u);
     EXPECT_TRUE(X11PixelFormat{}.IsCairoNative());
     EXPECT_FALSE(packed24.IsCairoNative());

@@ -1,7 +1,7 @@
 // The X11 platform against a real X server: a frame embedded in a parent window the test owns,
 // driven with synthetic X events, as a host and a user would drive it.
 #include <gtest/gtest.h>
-#include <time.h>
+#include <unistd.h>
 
 #include <X11/keysym.h>
 
@@ -43,8 +43,7 @@ protected:
         for (int i = 0; i < rounds; ++i) {
             frame->idle();
             if (done()) return true;
-            timespec pause{0, 5 * 1000000L};
-            nanosleep(&pause, nullptr);
+            ::usleep(5000);
         }
         return false;
     }

@@ -24,8 +24,7 @@ public:
     void TearDown() override {
         if (pid <= 0) return;
         ::kill(pid, SIGTERM);
-        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) continue;
         pid = -1;
         ::unsetenv("DISPLAY");
     }
