@@ -138,6 +138,7 @@ TEST_F(X11FrameTest, KeysArriveAsVstKeyCodesAndOnlyARealFocusLossEndsTheFocus) {
     host->Focus(window, false, NotifyGrab, NotifyNonlinear);
     host->Focus(window, false, NotifyNormal, NotifyInferior);
     Pump(40);
+    EXPECT_EQ(frame->getFocusView(), view);
     host->Focus(window, false, NotifyNormal, NotifyNonlinear);
     expected.push_back("view lost");
     Pump(400, [&] { return events.size() >= expected.size(); });
