@@ -1,6 +1,6 @@
 // A host may call setParameter and setProgram on its audio thread. With the window open, the
 // editor's part of those calls must not touch the heap: every allocation in the process is counted
-// while another thread automates, and only the UI thread's idle may then allocate.
+// while another thread automates.
 #include <gtest/gtest.h>
 
 #include <atomic>
