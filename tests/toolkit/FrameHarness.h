@@ -82,6 +82,7 @@ protected:
     }
 
     Recorder recorder;
+    Log events;  // for probes: it outlives the frame, which may still tell one of them at its end
     CFrame* frame = nullptr;
     HeadlessPlatformFrame* platform = nullptr;
 };

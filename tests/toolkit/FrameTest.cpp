@@ -83,7 +83,6 @@ TEST(FrameViews, DieWithTheFrameAndRemoveViewForgetsUnlessAskedNot) {
 }
 
 TEST_F(FrameTest, TheViewTakingTheDownKeepsTheMouseUntilTheUpUnlessItWantsNoMoves) {
-    Log events;
     add(new Probe(CRect(10, 10, 50, 50), kRedCColor, &events, "a"));
     add(new Probe(CRect(60, 10, 100, 50), kBlueCColor, &events, "b"));
     add(new Probe(CRect(120, 10, 160, 50), kBlueCColor, &events, "c", kMouseDownEventHandledButDontNeedMovedOrUpEvents));
@@ -102,7 +101,6 @@ TEST_F(FrameTest, TheViewTakingTheDownKeepsTheMouseUntilTheUpUnlessItWantsNoMove
 }
 
 TEST_F(FrameTest, ClicksPassViewsThatDoNotWantThemAndSkipHiddenOrDisabledOnesKeysGoToTheFocusView) {
-    Log events;
     const CRect all(0, 0, 100, 100);
     add(new Probe(all, kRedCColor, &events, "below", kMouseEventNotHandled));
     auto* middle = add(new Probe(all, kRedCColor, &events, "middle"));
@@ -124,7 +122,6 @@ TEST_F(FrameTest, ClicksPassViewsThatDoNotWantThemAndSkipHiddenOrDisabledOnesKey
 }
 
 TEST_F(FrameTest, ScaleFactorTwoDoublesTheBufferAndHalvesDeviceCoordinates) {
-    Log events;
     add(new Probe(CRect(10, 10, 30, 30), kBlueCColor, &events));
     frame->setScaleFactor(2.0);
     EXPECT_EQ(cairo_image_surface_get_width(frame->getBackBuffer()), 2 * kWidth);
