@@ -33,9 +33,9 @@ struct Answer {
     }
 };
 
-VstFileType gFxp{"VST FXP", ".fxp", "FXP"};
+VstFileType gFxp{"VST FXP", ".fxp", "FXP", "", "", ""};
 VstFileSelect Request(VstInt32 command = kVstFileLoad, const char* title = "Select filename to LOAD") {
-    VstFileSelect request{command, kVstFileType, 0, 1, &gFxp};
+    VstFileSelect request{.command = command, .type = kVstFileType, .nbFileTypes = 1, .fileTypes = &gFxp};
     std::strcpy(request.title, title);
     return request;
 }
