@@ -35,7 +35,7 @@ struct Answer {
 
 VstFileType gFxp{"VST FXP", ".fxp", "FXP", "", "", ""};
 VstFileSelect Request(VstInt32 command = kVstFileLoad, const char* title = "Select filename to LOAD") {
-    VstFileSelect request{.command = command, .type = kVstFileType, .nbFileTypes = 1, .fileTypes = &gFxp};
+    VstFileSelect request{command, kVstFileType, 0, 1, &gFxp, "", nullptr, nullptr, 0, nullptr, 0, 0, ""};
     std::strcpy(request.title, title);
     return request;
 }
