@@ -204,12 +204,6 @@ CView* COptionMenu::newCopy() const {
             copy->addEntry(item->getTitle(), -1, flags);
         }
     }
-    copy->setFont(fontID_);
-    copy->setFontColor(fontColor);
-    copy->setBackColor(backColor);
-    copy->setFrameColor(frameColor);
-    copy->setHoriAlign(horiTxtAlign);
-    copy->setTransparency(bTransparencyEnabled);
-    copy->setValue(value);
+    copyLookTo(copy);
     return copy;
 }

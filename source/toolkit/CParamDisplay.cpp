@@ -77,3 +77,13 @@ void CParamDisplay::drawText(CDrawContext* context, const char* string, const CR
 bool CParamDisplay::isTypeOf(const char* type) const {
     return (type != nullptr && std::strcmp(type, "CParamDisplay") == 0) || CControl::isTypeOf(type);
 }
+
+void CParamDisplay::copyLookTo(CParamDisplay* copy) const {
+    copy->setFont(fontID_);
+    copy->setFontColor(fontColor);
+    copy->setBackColor(backColor);
+    copy->setFrameColor(frameColor);
+    copy->setHoriAlign(horiTxtAlign);
+    copy->setTransparency(bTransparencyEnabled);
+    copy->setValue(value);
+}

@@ -32,6 +32,8 @@ public:
     bool isTypeOf(const char* type) const override;
 
 protected:
+    // Gives copy this display's font, colours, alignment, transparency and value (newCopy).
+    void copyLookTo(CParamDisplay* copy) const;
     // Draws string in the display's font, colours, alignment and style.
     void drawText(CDrawContext* context, const char* string, const CRect& rect);
 

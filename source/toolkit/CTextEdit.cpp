@@ -232,12 +232,6 @@ bool CTextEdit::isTypeOf(const char* type) const {
 
 CView* CTextEdit::newCopy() const {
     auto* copy = new CTextEdit(size, listener, tag, text.c_str(), pBackground, style);
-    copy->setFont(fontID_);
-    copy->setFontColor(fontColor);
-    copy->setBackColor(backColor);
-    copy->setFrameColor(frameColor);
-    copy->setHoriAlign(horiTxtAlign);
-    copy->setTransparency(bTransparencyEnabled);
-    copy->setValue(value);
+    copyLookTo(copy);
     return copy;
 }

@@ -204,59 +204,56 @@ unsigned long HostWindow::Now() const {
     return static_cast<unsigned long>(now.tv_sec * 1000 + now.tv_nsec / 1000000) & 0xffffffffUL;
 }
 
-void HostWindow::SendButton(int x, int y, unsigned int button, bool press, unsigned int state) {
+namespace {
+
+// Button and motion events share their first fields; both go straight to the window under the point.
+template <typename PointerEvent>
+void FillPointer(PointerEvent& e, Display* dpy, Window target, const int local[2], const int root[2],
+                 unsigned long time, unsigned int state) {
+    e.display = dpy;
+    e.window = target;
+    e.root = DefaultRootWindow(dpy);
+    e.time = time;
+    e.x = local[0];
+    e.y = local[1];
+    e.x_root = root[0];
+    e.y_root = root[1];
+    e.state = state;
+    e.same_screen = True;
+}
+
+}  // namespace
+
+Window HostWindow::PointerTarget(int x, int y, int local[2], int root[2]) {
     lastX = x;
     lastY = y;
-    int localX = 0;
-    int localY = 0;
-    const Window target = DeepestAt(x, y, &localX, &localY);
-    int rootX = 0;
-    int rootY = 0;
+    const Window target = DeepestAt(x, y, &local[0], &local[1]);
     Window child = 0;
-    XTranslateCoordinates(dpy, window, DefaultRootWindow(dpy), x, y, &rootX, &rootY, &child);
+    XTranslateCoordinates(dpy, window, DefaultRootWindow(dpy), x, y, &root[0], &root[1], &child);
+    return target;
+}
+
+void HostWindow::SendButton(int x, int y, unsigned int button, bool press, unsigned int state) {
+    int local[2] = {0, 0};
+    int root[2] = {0, 0};
+    const Window target = PointerTarget(x, y, local, root);
     XEvent event{};
-    XButtonEvent& b = event.xbutton;
-    b.type = press ? ButtonPress : ButtonRelease;
-    b.display = dpy;
-    b.window = target;
-    b.root = DefaultRootWindow(dpy);
-    b.time = Now();
-    b.x = localX;
-    b.y = localY;
-    b.x_root = rootX;
-    b.y_root = rootY;
-    b.state = state;
-    b.button = button;
-    b.same_screen = True;
+    event.xbutton.type = press ? ButtonPress : ButtonRelease;
+    FillPointer(event.xbutton, dpy, target, local, root, Now(), state);
+    event.xbutton.button = button;
     // No event mask: the event goes to the client that made the window, the plug-in.
     XSendEvent(dpy, target, False, 0, &event);
     XFlush(dpy);
 }
 
 void HostWindow::SendMotion(int x, int y, unsigned int state) {
-    lastX = x;
-    lastY = y;
-    int localX = 0;
-    int localY = 0;
-    const Window target = DeepestAt(x, y, &localX, &localY);
-    int rootX = 0;
-    int rootY = 0;
-    Window child = 0;
-    XTranslateCoordinates(dpy, window, DefaultRootWindow(dpy), x, y, &rootX, &rootY, &child);
+    int local[2] = {0, 0};
+    int root[2] = {0, 0};
+    const Window target = PointerTarget(x, y, local, root);
     XEvent event{};
-    XMotionEvent& m = event.xmotion;
-    m.type = MotionNotify;
-    m.display = dpy;
-    m.window = target;
-    m.root = DefaultRootWindow(dpy);
-    m.time = Now();
-    m.x = localX;
-    m.y = localY;
-    m.x_root = rootX;
-    m.y_root = rootY;
-    m.state = state;
-    m.is_hint = NotifyNormal;
-    m.same_screen = True;
+    event.xmotion.type = MotionNotify;
+    FillPointer(event.xmotion, dpy, target, local, root, Now(), state);
+    event.xmotion.is_hint = NotifyNormal;
     XSendEvent(dpy, target, False, 0, &event);
     XFlush(dpy);
 }

@@ -44,6 +44,8 @@ public:
 private:
     // The deepest window at (x, y) and the point in its coordinates.
     Window DeepestAt(int x, int y, int* localX, int* localY) const;
+    // The deepest window at our point (x, y), the point in it and on the root; remembers the point.
+    Window PointerTarget(int x, int y, int local[2], int root[2]);
     // candidate is our window or inside it.
     bool Contains(Window candidate) const;
     // candidate is our window or holds it (a window manager's frame).

@@ -115,7 +115,7 @@ void Usage::PrintHelp(std::FILE* out, const char* defaultPlugin) {
         "                     on the way out print \"parameter INDEX VALUE\" for\n"
         "                     each index of the comma-separated LIST (after\n"
         "                     the program line), the value as exactly as a\n"
-        "                     float reads back (%.9g)\n"
+        "                     float reads back (9 significant digits)\n"
         "\n"
         "help, --help, -h\n"
         "  This text.\n"
