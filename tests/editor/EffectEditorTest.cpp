@@ -1,6 +1,11 @@
 // The editor's window: its size, what open shows, the population and person menus, close and a
 // fresh reopen, and the paced idle.
 #include "EditorHarness.h"
+
+#include <cairo.h>
+
+#include <cstring>
+
 #include "editor/CGlowLamp.h"
 
 using namespace edtest;
@@ -127,6 +132,36 @@ TEST_F(EditorIdleTest, OnlyTheFrameRunsWhileThePopulationOrPresetPopupShows) {
         Menu(tag)->closePopup();
         EXPECT_TRUE(IdleDrawsPanel()) << tag;
         EXPECT_EQ(engine->iClip.load(), 0) << tag;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorWindowTest, AKnobShowsTheStripFrameOfItsValueInTheRenderedWindow) {
+    ASSERT_TRUE(Open());
+    CControl* wet = Control(2);
+    const CRect place = wet->getViewSize();
+    CBitmap strip(207);
+    ASSERT_TRUE(strip.isLoaded());
+    cairo_surface_t* art = strip.getSurface();
+    cairo_surface_flush(art);
+    const auto* pixels = cairo_image_surface_get_data(art);
+    const int stride = cairo_image_surface_get_stride(art);
+    const CCoord frameHeight = strip.getHeight() / 65;
+    for (const auto& [value, frame] : {std::pair{0.0f, 0}, {0.5f, 32}, {1.0f, 64}}) {
+        SCOPED_TRACE(value);
+        Set(2, value);
+        Idle();
+        int differing = 0;
+        for (CCoord y = 0; y < place.height(); ++y)
+            for (CCoord x = 0; x < place.width(); ++x) {
+                uint32_t expected;
+                std::memcpy(&expected, pixels + (frame * frameHeight + y) * stride + 4 * x, 4);
+                differing += Headless()->pixel(place.left + x, place.top + y) != expected;
+            }
+        EXPECT_EQ(differing, 0);
     }
 }
 
