@@ -62,7 +62,7 @@ public:
     void LoadPreset();
     // Any thread: the file selector's path made a file-system path of at most maxLen bytes; 0 on
     // success, -43 when it does not fit.
-    static long FSSpecToPOSIXPath(const char* spec, char* path, long maxLen);
+    static long FSSpecToPOSIXPath(const char* chosen, char* path, long maxLen);
     // Any thread: the preset file for a chosen path: a 3-letter extension is replaced by .fxp, and
     // .fxp is appended otherwise.
     static std::string PresetFilePath(const char* path);

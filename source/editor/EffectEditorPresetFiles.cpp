@@ -29,11 +29,11 @@ void CopyText(char* to, size_t room, const char* text) {
 
 }  // namespace
 
-long EffectEditor::FSSpecToPOSIXPath(const char* spec, char* path, long maxLen) {
-    if (spec == nullptr || path == nullptr || maxLen <= 0) return -43;
-    const size_t length = strnlen(spec, static_cast<size_t>(maxLen));
+long EffectEditor::FSSpecToPOSIXPath(const char* chosen, char* path, long maxLen) {
+    if (chosen == nullptr || path == nullptr || maxLen <= 0) return -43;
+    const size_t length = strnlen(chosen, static_cast<size_t>(maxLen));
     if (length >= static_cast<size_t>(maxLen)) return -43;  // no room for the terminator
-    std::memmove(path, spec, length + 1);
+    std::memmove(path, chosen, length + 1);
     return 0;
 }
 
