@@ -108,6 +108,20 @@ SampleFormat FormatOption(const std::string& text) {
     Fail("--format wants 16, 24 or 32f, not '" + text + "'");
 }
 
+// One "--name" or "--name=value" word of the command line.
+struct OptionWord {
+    explicit OptionWord(const std::string& arg)
+        : equals(arg.find('=')),
+          option(arg.substr(0, equals)),
+          inlineText(equals == std::string::npos ? std::string() : arg.substr(equals + 1)) {}
+    // The text after '=', or null when the value is the next word.
+    const std::string* InlineValue() const { return equals == std::string::npos ? nullptr : &inlineText; }
+
+    size_t equals;
+    std::string option;
+    std::string inlineText;
+};
+
 void ParseRender(Arguments& args, RenderOptions& options) {
     std::vector<std::string> files;
     bool optionsEnded = false;
@@ -121,10 +135,9 @@ void ParseRender(Arguments& args, RenderOptions& options) {
             optionsEnded = true;
             continue;
         }
-        const size_t equals = arg.find('=');
-        const std::string option = arg.substr(0, equals);
-        const std::string inlineText = equals == std::string::npos ? std::string() : arg.substr(equals + 1);
-        const std::string* inlineValue = equals == std::string::npos ? nullptr : &inlineText;
+        const OptionWord word(arg);
+        const std::string& option = word.option;
+        const std::string* inlineValue = word.InlineValue();
         const auto once = [&option](bool alreadyGiven) {
             if (alreadyGiven) {
                 Fail("option " + option + " given twice");
@@ -195,10 +208,9 @@ void ParseEdit(Arguments& args, EditOptions& options) {
             optionsEnded = true;
             continue;
         }
-        const size_t equals = arg.find('=');
-        const std::string option = arg.substr(0, equals);
-        const std::string inlineText = equals == std::string::npos ? std::string() : arg.substr(equals + 1);
-        const std::string* inlineValue = equals == std::string::npos ? nullptr : &inlineText;
+        const OptionWord word(arg);
+        const std::string& option = word.option;
+        const std::string* inlineValue = word.InlineValue();
         const auto text = [&](std::optional<std::string>& slot, const char* what) {
             if (slot.has_value()) Fail("option " + option + " given twice");
             slot = args.Value(option, inlineValue);

@@ -168,32 +168,33 @@ Window HostWindow::DeepestAt(int x, int y, int* localX, int* localY) const {
     }
 }
 
+bool HostWindow::ParentOf(Window child, Window* parent, bool* parentIsRoot) const {
+    Window rootWindow = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(dpy, child, &rootWindow, parent, &children, &count) == 0) return false;
+    if (children != nullptr) XFree(children);
+    *parentIsRoot = *parent == rootWindow;
+    return true;
+}
+
 bool HostWindow::Contains(Window candidate) const {
-    for (Window current = candidate; current != 0;) {
+    Window parent = 0;
+    bool atRoot = false;
+    for (Window current = candidate; current != 0; current = parent) {
         if (current == window) return true;
-        Window rootWindow = 0;
-        Window parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        if (XQueryTree(dpy, current, &rootWindow, &parent, &children, &count) == 0) return false;
-        if (children != nullptr) XFree(children);
-        if (parent == rootWindow) return false;
-        current = parent;
+        if (!ParentOf(current, &parent, &atRoot) || atRoot) return false;
     }
     return false;
 }
 
 bool HostWindow::Encloses(Window candidate) const {
-    for (Window current = window; current != 0;) {
+    Window parent = 0;
+    bool atRoot = false;
+    for (Window current = window; current != 0; current = parent) {
         if (current == candidate) return true;
-        Window rootWindow = 0;
-        Window parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        if (XQueryTree(dpy, current, &rootWindow, &parent, &children, &count) == 0) return false;
-        if (children != nullptr) XFree(children);
-        if (parent == rootWindow) return parent == candidate;
-        current = parent;
+        if (!ParentOf(current, &parent, &atRoot)) return false;
+        if (atRoot) return parent == candidate;
     }
     return false;
 }

@@ -47,6 +47,8 @@ private:
     // The deepest window at our point (x, y), the point in it and on the root; remembers the point.
     Window PointerTarget(int x, int y, int local[2], int root[2]);
     // candidate is our window or inside it.
+    // The parent of child and whether it is the root window; false when child is gone.
+    bool ParentOf(Window child, Window* parent, bool* parentIsRoot) const;
     bool Contains(Window candidate) const;
     // candidate is our window or holds it (a window manager's frame).
     bool Encloses(Window candidate) const;
