@@ -25,8 +25,8 @@ using CrowdKernelFn = void (*)(MurmurhallPlug& engine, const CrowdRun& run);
 constexpr int kCrowdBatchFrames = 128;
 constexpr int kCrowdLanes = 64;
 struct CrowdScratch {
-    alignas(64) int32_t readPos[kCrowdBatchFrames][kCrowdLanes];
-    alignas(64) float frac[kCrowdBatchFrames][kCrowdLanes];
+    // The delay d of each frame; its whole part gives the read entry, the rest the fraction.
+    alignas(64) float delay[kCrowdBatchFrames][kCrowdLanes];
     alignas(64) float shiftSin[kCrowdBatchFrames][kCrowdLanes];
     alignas(64) float shiftCos[kCrowdBatchFrames][kCrowdLanes];
     // fGain * fFade * fPan[c], 0 if unheard; only row 0 is used when nobody fades in the batch.

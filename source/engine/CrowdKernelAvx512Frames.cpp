@@ -17,6 +17,7 @@
 // uninitialised-use analysis then reports at every use.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 
 namespace {
 
@@ -54,17 +55,11 @@ constexpr int kBlock = 16;  // frames per tap block: one vector
     _mm512_store_ps(columns[column + 3], _mm512_shuffle_ps(t1, t3, 0xEE));
 }
 
-// One block's per-person values, frames along the lanes, and how each person reads the lines.
+// One block's per-person values, frames along the lanes.
 struct BlockColumns {
     alignas(64) float shiftSin[kCrowdLanes][kBlock];
     alignas(64) float shiftCos[kCrowdLanes][kBlock];
-    alignas(64) float frac[kCrowdLanes][kBlock];
-    // The second run when the whole delay steps once inside the block: frames whose bit is set in
-    // laterFrames read entries alt / 8 + f (byte offsets, as readPos), the others base / 8 + f.
-    alignas(64) int32_t alt[kCrowdLanes];
-    uint16_t laterFrames[kCrowdLanes];
-    uint64_t consecutive;  // bit p: person p reads entries i..i+15 (and their neighbours) in order, unwrapped
-    uint64_t twoRuns;      // bit p: person p reads two such runs, one from base and one from alt
+    alignas(64) float delay[kCrowdLanes][kBlock];
 };
 
 // Rows s0..s0+15 of people first..first+15 become one 16-frame column per person.
@@ -75,53 +70,19 @@ struct BlockColumns {
 }
 
 inline void PrepareColumns(const CrowdScratch& scratch, int s0, int firstGroup, int lastGroup, BlockColumns& cols) {
-    cols.consecutive = 0;
-    cols.twoRuns = 0;
-    const __m512i last = _mm512_set1_epi32((kLineSize - kBlock) * 8);
     for (int k = firstGroup; k <= lastGroup; ++k) {
         const int first = k * V::W;
         TransposeInto(scratch.shiftSin, s0, first, cols.shiftSin);
         TransposeInto(scratch.shiftCos, s0, first, cols.shiftCos);
-        TransposeInto(scratch.frac, s0, first, cols.frac);
-        // Read positions are byte offsets (entry * 8). The last neighbour read, entry i + 16, may
-        // be the guard entry kLineSize but no further; a run that wraps round the ring matches
-        // neither base nor alt and goes frame by frame.
-        const __m512i base = _mm512_load_si512(scratch.readPos[s0] + first);
-        const __m512i alt = _mm512_sub_epi32(_mm512_load_si512(scratch.readPos[s0 + kBlock - 1] + first),
-                                             _mm512_set1_epi32(8 * (kBlock - 1)));
-        _mm512_store_si512(cols.alt + first, alt);
-        const __mmask16 baseFits = _mm512_cmple_epi32_mask(base, last);
-        const __mmask16 altFits = static_cast<__mmask16>(_mm512_cmple_epi32_mask(alt, last) &
-                                                         _mm512_cmpge_epi32_mask(alt, _mm512_setzero_si512()));
-        __mmask16 onBase[kBlock];
-        __mmask16 all = 0xFFFF;
-        __mmask16 covered = 0xFFFF;
-        for (int f = 0; f < kBlock; ++f) {
-            const __m512i row = _mm512_load_si512(scratch.readPos[s0 + f] + first);
-            const __m512i step = _mm512_set1_epi32(8 * f);
-            onBase[f] = _mm512_cmpeq_epi32_mask(row, _mm512_add_epi32(base, step));
-            const __mmask16 onAlt = _mm512_cmpeq_epi32_mask(row, _mm512_add_epi32(alt, step));
-            all = static_cast<__mmask16>(all & onBase[f]);
-            covered = static_cast<__mmask16>(covered & (onBase[f] | onAlt));
-        }
-        const __mmask16 consecutive = static_cast<__mmask16>(all & baseFits);
-        const unsigned twoRuns = static_cast<unsigned>(covered & baseFits & altFits & ~all) & 0xFFFFu;
-        for (unsigned m = twoRuns; m != 0; m &= m - 1) {
-            const int lane = __builtin_ctz(m);
-            unsigned later = 0;
-            for (int f = 0; f < kBlock; ++f) later |= ((~onBase[f] >> lane) & 1u) << f;
-            cols.laterFrames[first + lane] = static_cast<uint16_t>(later);
-        }
-        cols.consecutive |= static_cast<uint64_t>(consecutive) << first;
-        cols.twoRuns |= static_cast<uint64_t>(twoRuns) << first;
+        TransposeInto(scratch.delay, s0, first, cols.delay);
     }
 }
 
-// y for 16 frames of one person from entries i..i+16 of one line (i = byteOffset / 8).
-inline __m512 FramesTap(const float* line, uint32_t byteOffset, __m512 sn, __m512 cs, __m512 frac) {
+// y for 16 frames of one person from entries i..i+16 of one line (i = entry).
+inline __m512 FramesTap(const float* line, uint32_t entry, __m512 sn, __m512 cs, __m512 frac) {
     const __m512i even = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
     const __m512i odd = _mm512_setr_epi32(1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31);
-    const float* e = line + byteOffset / 4;
+    const float* e = line + 2 * entry;
     const __m512 lo0 = _mm512_loadu_ps(e);
     const __m512 hi0 = _mm512_loadu_ps(e + 16);
     const __m512 lo1 = _mm512_loadu_ps(e + 2);
@@ -136,64 +97,78 @@ inline __m512 FramesTap(const float* line, uint32_t byteOffset, __m512 sn, __m51
 }
 
 // The same read for one frame, for a person whose block does not read in order.
-inline float FrameTap(const float* line, const CrowdScratch& scratch, int s, int p) {
-    const float* e = line + static_cast<uint32_t>(scratch.readPos[s][p]) / 4;
-    const float sn = scratch.shiftSin[s][p];
-    const float cs = scratch.shiftCos[s][p];
+inline float FrameTap(const float* line, uint32_t entry, float sn, float cs, float frac) {
+    const float* e = line + 2 * entry;
     const float y1 = cs * e[3] + sn * e[2];
     const float y0 = cs * e[1] + sn * e[0];
-    return y1 + scratch.frac[s][p] * (y0 - y1);
+    return y1 + frac * (y0 - y1);
 }
 
 // Step 4 for frames s0..s0+15 of a batch whose lines are all written and in which nobody fades:
-// people pBegin..pEnd-1, summed in order, each with its gains of row 0.
+// people pBegin..pEnd-1, summed in order, each with its gains of row 0. Frame f of a person reads
+// entry position(f) - whole(f); while the whole delay holds, those are consecutive entries, one
+// vector load; when it steps once inside the block, two such runs, each frame keeping its own.
 template <int kChannels>
-void TapBlock(const MurmurhallPlug& engine, CrowdScratch& scratch, BlockColumns& cols, int s0, int pBegin,
-              int pEnd) {
+void TapBlock(const MurmurhallPlug& engine, CrowdScratch& scratch, BlockColumns& cols, int s0, int writePos,
+              int pBegin, int pEnd) {
     const float* line0 = engine.fLine[0];
     const float* line1 = engine.fLine[kChannels - 1];
+    const int position = (writePos + s0) & kLineMask;  // frame s0's write entry
     __m512 sum0 = _mm512_setzero_ps();
     __m512 sum1 = _mm512_setzero_ps();
     if (pBegin < pEnd) PrepareColumns(scratch, s0, pBegin / V::W, (pEnd - 1) / V::W, cols);
     for (int p = pBegin; p < pEnd; ++p) {
         const float g0 = scratch.gain[0][0][p];
         const float g1 = scratch.gain[1][0][p];
-        if ((cols.consecutive >> p) & 1u) {
-            const uint32_t offset = static_cast<uint32_t>(scratch.readPos[s0][p]);
-            const __m512 sn = _mm512_load_ps(cols.shiftSin[p]);
-            const __m512 cs = _mm512_load_ps(cols.shiftCos[p]);
-            const __m512 frac = _mm512_load_ps(cols.frac[p]);
-            sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(g0), FramesTap(line0, offset, sn, cs, frac)));
+        const __m512 d = _mm512_load_ps(cols.delay[p]);
+        const __m512i whole = _mm512_cvttps_epi32(d);
+        const __m512 frac = _mm512_sub_ps(d, _mm512_cvtepi32_ps(whole));
+        const __m512 sn = _mm512_load_ps(cols.shiftSin[p]);
+        const __m512 cs = _mm512_load_ps(cols.shiftCos[p]);
+        const int firstWhole = static_cast<int>(cols.delay[p][0]);
+        const int lastWhole = static_cast<int>(cols.delay[p][kBlock - 1]);
+        const __mmask16 onFirst = _mm512_cmpeq_epi32_mask(whole, _mm512_set1_epi32(firstWhole));
+        // A run reads entries i..i+16: the guard entry kLineSize but no further, so none wraps.
+        const uint32_t base = static_cast<uint32_t>(position - firstWhole) & kLineMask;
+        const uint32_t alt = static_cast<uint32_t>(position - lastWhole) & kLineMask;
+        const bool fits = base <= kLineSize - kBlock && alt <= kLineSize - kBlock;
+        if (onFirst == 0xFFFF && fits) {
+            sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(g0), FramesTap(line0, base, sn, cs, frac)));
             if constexpr (kChannels == 2)
-                sum1 = _mm512_add_ps(sum1, _mm512_mul_ps(_mm512_set1_ps(g1), FramesTap(line1, offset, sn, cs, frac)));
-        } else if ((cols.twoRuns >> p) & 1u) {
-            // Both runs are read whole; each frame keeps the one it really reads.
-            const uint32_t offset = static_cast<uint32_t>(scratch.readPos[s0][p]);
-            const uint32_t alt = static_cast<uint32_t>(cols.alt[p]);
-            const __mmask16 later = cols.laterFrames[p];
-            const __m512 sn = _mm512_load_ps(cols.shiftSin[p]);
-            const __m512 cs = _mm512_load_ps(cols.shiftCos[p]);
-            const __m512 frac = _mm512_load_ps(cols.frac[p]);
-            const __m512 y0 = _mm512_mask_blend_ps(later, FramesTap(line0, offset, sn, cs, frac),
+                sum1 = _mm512_add_ps(sum1, _mm512_mul_ps(_mm512_set1_ps(g1), FramesTap(line1, base, sn, cs, frac)));
+            continue;
+        }
+        const __mmask16 onLast = _mm512_cmpeq_epi32_mask(whole, _mm512_set1_epi32(lastWhole));
+        if ((onFirst | onLast) == 0xFFFF && fits) {
+            const __mmask16 later = static_cast<__mmask16>(~onFirst);
+            const __m512 y0 = _mm512_mask_blend_ps(later, FramesTap(line0, base, sn, cs, frac),
                                                    FramesTap(line0, alt, sn, cs, frac));
             sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(g0), y0));
             if constexpr (kChannels == 2) {
-                const __m512 y1 = _mm512_mask_blend_ps(later, FramesTap(line1, offset, sn, cs, frac),
+                const __m512 y1 = _mm512_mask_blend_ps(later, FramesTap(line1, base, sn, cs, frac),
                                                        FramesTap(line1, alt, sn, cs, frac));
                 sum1 = _mm512_add_ps(sum1, _mm512_mul_ps(_mm512_set1_ps(g1), y1));
             }
-        } else {  // rare: the delay steps twice, or a run wraps round the ring
-            alignas(64) float acc0[kBlock];
-            alignas(64) float acc1[kBlock];
-            _mm512_store_ps(acc0, sum0);
-            _mm512_store_ps(acc1, sum1);
-            for (int f = 0; f < kBlock; ++f) {
-                acc0[f] += g0 * FrameTap(line0, scratch, s0 + f, p);
-                if constexpr (kChannels == 2) acc1[f] += g1 * FrameTap(line1, scratch, s0 + f, p);
-            }
-            sum0 = _mm512_load_ps(acc0);
-            sum1 = _mm512_load_ps(acc1);
+            continue;
         }
+        // Rare: the whole delay steps twice, or a run would wrap round the ring.
+        alignas(64) float acc0[kBlock];
+        alignas(64) float acc1[kBlock];
+        alignas(64) int32_t wholes[kBlock];
+        alignas(64) float fracs[kBlock];
+        _mm512_store_ps(acc0, sum0);
+        _mm512_store_ps(acc1, sum1);
+        _mm512_store_si512(wholes, whole);
+        _mm512_store_ps(fracs, frac);
+        for (int f = 0; f < kBlock; ++f) {
+            const uint32_t entry = static_cast<uint32_t>(position + f - wholes[f]) & kLineMask;
+            const float sf = cols.shiftSin[p][f];
+            const float cf = cols.shiftCos[p][f];
+            acc0[f] += g0 * FrameTap(line0, entry, sf, cf, fracs[f]);
+            if constexpr (kChannels == 2) acc1[f] += g1 * FrameTap(line1, entry, sf, cf, fracs[f]);
+        }
+        sum0 = _mm512_load_ps(acc0);
+        sum1 = _mm512_load_ps(acc1);
     }
     _mm512_store_ps(scratch.wet[0] + s0, sum0);
     if constexpr (kChannels == 2) _mm512_store_ps(scratch.wet[1] + s0, sum1);
@@ -202,10 +177,11 @@ void TapBlock(const MurmurhallPlug& engine, CrowdScratch& scratch, BlockColumns&
 // The shared driver taps whole blocks of 16 frames through this wherever the batch allows it.
 struct FrameBlockTaps {
     template <int kChannels>
-    static int Run(MurmurhallPlug& engine, CrowdScratch& scratch, int frames, int first, int last) {
+    static int Run(MurmurhallPlug& engine, CrowdScratch& scratch, int frames, int writePos, int first, int last) {
         BlockColumns cols;
         int s = 0;
-        for (; s + kBlock <= frames; s += kBlock) TapBlock<kChannels>(engine, scratch, cols, s, first, last);
+        for (; s + kBlock <= frames; s += kBlock)
+            TapBlock<kChannels>(engine, scratch, cols, s, writePos, first, last);
         return s;
     }
 };

@@ -72,8 +72,7 @@ float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int f
     F delayF = V::Cvt(delay);
     const I target = V::Loadi(ps.iDelayTarget + first);
 
-    F frac = V::Load(ps.fDelayFrac + first);
-    I readPos = V::Loadi(ps.iReadPos + first);
+    F lastDelay = one;
     F largest = one;
     if constexpr (!kFading) {
         // Nobody fades: the gains hold for the whole batch, in row 0.
@@ -91,11 +90,8 @@ float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int f
         d = V::Max(d, one);  // a NaN becomes 1, as no real state can be NaN
         d = V::Min(d, maxDelay);
         largest = V::Max(largest, d);
-        const I whole = V::Cvtt(d);
-        frac = V::Sub(d, V::Cvt(whole));
-        readPos = V::Andi(V::Subi(V::Set1i((writePos + s) & kLineMask), whole), ringMask);
-        V::Storei(scratch.readPos[s] + first, V::Shli3(readPos));  // byte offset of the entry
-        V::Store(scratch.frac[s] + first, frac);
+        V::Store(scratch.delay[s] + first, d);
+        lastDelay = d;
 
         const F w = V::Add(shiftBase, V::Mul(pitchModGain, pitchSin));
         shiftSin = V::Sub(shiftSin, V::Mul(w, shiftCos));
@@ -118,6 +114,11 @@ float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int f
             fadeInc = V::Select(top, zero, fadeInc);
         }
     }
+
+    // The last frame's read entry and fraction are the state the next block starts from.
+    const I whole = V::Cvtt(lastDelay);
+    const F frac = V::Sub(lastDelay, V::Cvt(whole));
+    const I readPos = V::Andi(V::Subi(V::Set1i((writePos + frames - 1) & kLineMask), whole), ringMask);
 
     // People past the population keep their state; unheard people keep their shift and fade.
     auto put = [](float* p, M m, F v) { V::Store(p, V::Select(m, v, V::Load(p))); };
@@ -284,19 +285,26 @@ inline void WriteLinesBatch(MurmurhallPlug& engine, CrowdScratch& scratch, int c
 // Step 4 for one frame: per channel, the sum of every heard person's shifted, panned read, with the
 // gains of row gainRow (the frame's own, or the batch's when nobody fades).
 template <int kChannels>
-inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s, int gainRow, int firstGroup,
-                     int groups) {
+inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s, int writePos, int gainRow,
+                     int firstGroup, int groups) {
     using F = typename V::F;
+    using I = typename V::I;
     const char* line0 = reinterpret_cast<const char*>(engine.fLine[0]);
     const char* line1 = reinterpret_cast<const char*>(engine.fLine[kChannels - 1]);
+    const I position = V::Set1i(writePos);
+    const I ringMask = V::Set1i(kLineMask);
     F sum0 = V::Set1(0.0f);
     F sum1 = V::Set1(0.0f);
     for (int k = firstGroup; k < firstGroup + groups; ++k) {
         const int first = k * V::W;
-        const uint32_t* offsets = reinterpret_cast<const uint32_t*>(scratch.readPos[s] + first);
+        const F d = V::Load(scratch.delay[s] + first);
+        const I whole = V::Cvtt(d);
+        const F frac = V::Sub(d, V::Cvt(whole));
+        alignas(64) int32_t entries[V::W];  // byte offsets of the read entries
+        V::Storei(entries, V::Shli3(V::Andi(V::Subi(position, whole), ringMask)));
+        const uint32_t* offsets = reinterpret_cast<const uint32_t*>(entries);
         const F sn = V::Load(scratch.shiftSin[s] + first);
         const F cs = V::Load(scratch.shiftCos[s] + first);
-        const F frac = V::Load(scratch.frac[s] + first);
         F a0, b0, a1, b1;
         V::Taps(line0, offsets, a0, b0, a1, b1);
         {
@@ -322,7 +330,8 @@ inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s,
 // first..last - 1 in order, and returns how many frames it did; the rest are tapped per frame.
 struct NoBlockTaps {
     template <int kChannels>
-    static int Run(const MurmurhallPlug&, CrowdScratch&, int /*frames*/, int /*first*/, int /*last*/) {
+    static int Run(const MurmurhallPlug&, CrowdScratch&, int /*frames*/, int /*writePos*/, int /*first*/,
+                   int /*last*/) {
         return 0;
     }
 };
@@ -387,14 +396,15 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
         if (linesFirst) WriteLinesBatch(engine, scratch, channels, diffuse, frames, writePos);
         int s = 0;
         if (linesFirst && !fading)
-            s = channels == 2 ? BlockTaps::template Run<2>(engine, scratch, frames, firstHeard, lastHeard)
-                              : BlockTaps::template Run<1>(engine, scratch, frames, firstHeard, lastHeard);
+            s = channels == 2 ? BlockTaps::template Run<2>(engine, scratch, frames, writePos, firstHeard, lastHeard)
+                              : BlockTaps::template Run<1>(engine, scratch, frames, writePos, firstHeard, lastHeard);
         for (; s < frames; ++s) {
             if (!linesFirst) WriteLinesFrame(engine, scratch, channels, diffuse, s, (writePos + s) & kLineMask);
+            const int position = (writePos + s) & kLineMask;
             if (channels == 2)
-                TapFrame<2>(engine, scratch, s, s * gainRow, firstTapped, groupsTapped);
+                TapFrame<2>(engine, scratch, s, position, s * gainRow, firstTapped, groupsTapped);
             else
-                TapFrame<1>(engine, scratch, s, s * gainRow, firstTapped, groupsTapped);
+                TapFrame<1>(engine, scratch, s, position, s * gainRow, firstTapped, groupsTapped);
         }
 
         // 5.
