@@ -25,7 +25,10 @@ using CrowdKernelFn = void (*)(MurmurhallPlug& engine, const CrowdRun& run);
 constexpr int kCrowdBatchFrames = 128;
 constexpr int kCrowdLanes = 64;
 struct CrowdScratch {
-    // The delay d of each frame; its whole part gives the read entry, the rest the fraction.
+    // Either the read entry and fraction of each frame, or (for a kernel that taps blocks of
+    // frames) the delay d itself, from which both follow.
+    alignas(64) int32_t entry[kCrowdBatchFrames][kCrowdLanes];
+    alignas(64) float frac[kCrowdBatchFrames][kCrowdLanes];
     alignas(64) float delay[kCrowdBatchFrames][kCrowdLanes];
     alignas(64) float shiftSin[kCrowdBatchFrames][kCrowdLanes];
     alignas(64) float shiftCos[kCrowdBatchFrames][kCrowdLanes];

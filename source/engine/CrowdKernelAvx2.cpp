@@ -25,7 +25,6 @@ struct V {
     static void Storei(int32_t* p, I v) { _mm256_store_si256(reinterpret_cast<__m256i*>(p), v); }
     static F Loadu(const float* p) { return _mm256_loadu_ps(p); }
     static void Storeu(float* p, F v) { _mm256_storeu_ps(p, v); }
-    static I Shli3(I a) { return _mm256_slli_epi32(a, 3); }
     static F Set1(float x) { return _mm256_set1_ps(x); }
     static I Set1i(int32_t x) { return _mm256_set1_epi32(x); }
     static F Add(F a, F b) { return _mm256_add_ps(a, b); }
@@ -70,27 +69,24 @@ struct V {
         return _mm_cvtss_f32(m);
     }
 
-    // The four line values of 8 people, one 16-byte load each (offsets in bytes): register k holds
-    // people k and 4 + k, and the in-lane transpose restores their order.
-    static __m128 Entry(const char* line, uint32_t offset) {
-        return _mm_loadu_ps(reinterpret_cast<const float*>(line + offset));
+    // A line's values at the read entry and the next, for people e[0], e[1] and e[4], e[5]: one
+    // 8-byte load per person.
+    static __m128 Pair2(const float* line, int32_t first, int32_t second) {
+        const __m128 low = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(line + first)));
+        return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(line + second));
     }
-    static F Gather2(const char* line, const uint32_t* o, int k) {
-        return _mm256_insertf128_ps(_mm256_castps128_ps256(Entry(line, o[k])), Entry(line, o[4 + k]), 1);
+    static F Pairs(const float* line, const int32_t* e) {
+        return _mm256_insertf128_ps(_mm256_castps128_ps256(Pair2(line, e[0], e[1])), Pair2(line, e[4], e[5]), 1);
     }
-    static void Taps(const char* line, const uint32_t* o, F& a0, F& b0, F& a1, F& b1) {
-        const F r0 = Gather2(line, o, 0);
-        const F r1 = Gather2(line, o, 1);
-        const F r2 = Gather2(line, o, 2);
-        const F r3 = Gather2(line, o, 3);
-        const F t0 = _mm256_unpacklo_ps(r0, r1);
-        const F t1 = _mm256_unpackhi_ps(r0, r1);
-        const F t2 = _mm256_unpacklo_ps(r2, r3);
-        const F t3 = _mm256_unpackhi_ps(r2, r3);
-        a0 = _mm256_shuffle_ps(t0, t2, 0x44);
-        b0 = _mm256_shuffle_ps(t0, t2, 0xEE);
-        a1 = _mm256_shuffle_ps(t1, t3, 0x44);
-        b1 = _mm256_shuffle_ps(t1, t3, 0xEE);
+    static void Taps(const float* lineA, const float* lineB, const int32_t* e, F& a0, F& b0, F& a1, F& b1) {
+        const F a01 = Pairs(lineA, e);  // people 0, 1 | 4, 5
+        const F a23 = Pairs(lineA, e + 2);  // people 2, 3 | 6, 7
+        const F b01 = Pairs(lineB, e);
+        const F b23 = Pairs(lineB, e + 2);
+        a0 = _mm256_shuffle_ps(a01, a23, 0x88);
+        a1 = _mm256_shuffle_ps(a01, a23, 0xDD);
+        b0 = _mm256_shuffle_ps(b01, b23, 0x88);
+        b1 = _mm256_shuffle_ps(b01, b23, 0xDD);
     }
 };
 

@@ -1,6 +1,6 @@
 // The AVX-512 (F) crowd kernel that taps over frames: when the lines of a batch are written first
 // and nobody fades, a person's reads in 16 consecutive frames are nearly always 16 consecutive line
-// entries, which come in as four vector loads and four permutes per line, lanes being frames. The
+// entries, which come in as two vector loads per line, lanes being frames. The
 // people are summed in order, as the per-sample order of steps does. Everything else (and every other
 // batch) is the shared vector kernel's, with 16 people per vector.
 #include <immintrin.h>
@@ -78,29 +78,21 @@ inline void PrepareColumns(const CrowdScratch& scratch, int s0, int firstGroup, 
     }
 }
 
-// y for 16 frames of one person from entries i..i+16 of one line (i = entry).
-inline __m512 FramesTap(const float* line, uint32_t entry, __m512 sn, __m512 cs, __m512 frac) {
-    const __m512i even = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
-    const __m512i odd = _mm512_setr_epi32(1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31);
-    const float* e = line + 2 * entry;
-    const __m512 lo0 = _mm512_loadu_ps(e);
-    const __m512 hi0 = _mm512_loadu_ps(e + 16);
-    const __m512 lo1 = _mm512_loadu_ps(e + 2);
-    const __m512 hi1 = _mm512_loadu_ps(e + 18);
-    const __m512 a0 = _mm512_permutex2var_ps(lo0, even, hi0);
-    const __m512 b0 = _mm512_permutex2var_ps(lo0, odd, hi0);
-    const __m512 a1 = _mm512_permutex2var_ps(lo1, even, hi1);
-    const __m512 b1 = _mm512_permutex2var_ps(lo1, odd, hi1);
+// y for 16 frames of one person reading entries i..i+16 of one channel's A and B lines.
+inline __m512 FramesTap(const float* lineA, const float* lineB, uint32_t i, __m512 sn, __m512 cs, __m512 frac) {
+    const __m512 a0 = _mm512_loadu_ps(lineA + i);
+    const __m512 a1 = _mm512_loadu_ps(lineA + i + 1);
+    const __m512 b0 = _mm512_loadu_ps(lineB + i);
+    const __m512 b1 = _mm512_loadu_ps(lineB + i + 1);
     const __m512 y1 = _mm512_add_ps(_mm512_mul_ps(cs, b1), _mm512_mul_ps(sn, a1));
     const __m512 y0 = _mm512_add_ps(_mm512_mul_ps(cs, b0), _mm512_mul_ps(sn, a0));
     return _mm512_add_ps(y1, _mm512_mul_ps(frac, _mm512_sub_ps(y0, y1)));
 }
 
 // The same read for one frame, for a person whose block does not read in order.
-inline float FrameTap(const float* line, uint32_t entry, float sn, float cs, float frac) {
-    const float* e = line + 2 * entry;
-    const float y1 = cs * e[3] + sn * e[2];
-    const float y0 = cs * e[1] + sn * e[0];
+inline float FrameTap(const float* lineA, const float* lineB, uint32_t i, float sn, float cs, float frac) {
+    const float y1 = cs * lineB[i + 1] + sn * lineA[i + 1];
+    const float y0 = cs * lineB[i] + sn * lineA[i];
     return y1 + frac * (y0 - y1);
 }
 
@@ -111,8 +103,10 @@ inline float FrameTap(const float* line, uint32_t entry, float sn, float cs, flo
 template <int kChannels>
 void TapBlock(const MurmurhallPlug& engine, CrowdScratch& scratch, BlockColumns& cols, int s0, int writePos,
               int pBegin, int pEnd) {
-    const float* line0 = engine.fLine[0];
-    const float* line1 = engine.fLine[kChannels - 1];
+    const float* lineA0 = engine.fLine[0][0];
+    const float* lineB0 = engine.fLine[0][1];
+    const float* lineA1 = engine.fLine[kChannels - 1][0];
+    const float* lineB1 = engine.fLine[kChannels - 1][1];
     const int position = (writePos + s0) & kLineMask;  // frame s0's write entry
     __m512 sum0 = _mm512_setzero_ps();
     __m512 sum1 = _mm512_setzero_ps();
@@ -133,20 +127,20 @@ void TapBlock(const MurmurhallPlug& engine, CrowdScratch& scratch, BlockColumns&
         const uint32_t alt = static_cast<uint32_t>(position - lastWhole) & kLineMask;
         const bool fits = base <= kLineSize - kBlock && alt <= kLineSize - kBlock;
         if (onFirst == 0xFFFF && fits) {
-            sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(g0), FramesTap(line0, base, sn, cs, frac)));
+            sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(g0), FramesTap(lineA0, lineB0, base, sn, cs, frac)));
             if constexpr (kChannels == 2)
-                sum1 = _mm512_add_ps(sum1, _mm512_mul_ps(_mm512_set1_ps(g1), FramesTap(line1, base, sn, cs, frac)));
+                sum1 = _mm512_add_ps(sum1, _mm512_mul_ps(_mm512_set1_ps(g1), FramesTap(lineA1, lineB1, base, sn, cs, frac)));
             continue;
         }
         const __mmask16 onLast = _mm512_cmpeq_epi32_mask(whole, _mm512_set1_epi32(lastWhole));
         if ((onFirst | onLast) == 0xFFFF && fits) {
             const __mmask16 later = static_cast<__mmask16>(~onFirst);
-            const __m512 y0 = _mm512_mask_blend_ps(later, FramesTap(line0, base, sn, cs, frac),
-                                                   FramesTap(line0, alt, sn, cs, frac));
+            const __m512 y0 = _mm512_mask_blend_ps(later, FramesTap(lineA0, lineB0, base, sn, cs, frac),
+                                                   FramesTap(lineA0, lineB0, alt, sn, cs, frac));
             sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(g0), y0));
             if constexpr (kChannels == 2) {
-                const __m512 y1 = _mm512_mask_blend_ps(later, FramesTap(line1, base, sn, cs, frac),
-                                                       FramesTap(line1, alt, sn, cs, frac));
+                const __m512 y1 = _mm512_mask_blend_ps(later, FramesTap(lineA1, lineB1, base, sn, cs, frac),
+                                                       FramesTap(lineA1, lineB1, alt, sn, cs, frac));
                 sum1 = _mm512_add_ps(sum1, _mm512_mul_ps(_mm512_set1_ps(g1), y1));
             }
             continue;
@@ -164,8 +158,8 @@ void TapBlock(const MurmurhallPlug& engine, CrowdScratch& scratch, BlockColumns&
             const uint32_t entry = static_cast<uint32_t>(position + f - wholes[f]) & kLineMask;
             const float sf = cols.shiftSin[p][f];
             const float cf = cols.shiftCos[p][f];
-            acc0[f] += g0 * FrameTap(line0, entry, sf, cf, fracs[f]);
-            if constexpr (kChannels == 2) acc1[f] += g1 * FrameTap(line1, entry, sf, cf, fracs[f]);
+            acc0[f] += g0 * FrameTap(lineA0, lineB0, entry, sf, cf, fracs[f]);
+            if constexpr (kChannels == 2) acc1[f] += g1 * FrameTap(lineA1, lineB1, entry, sf, cf, fracs[f]);
         }
         sum0 = _mm512_load_ps(acc0);
         sum1 = _mm512_load_ps(acc1);
@@ -176,6 +170,7 @@ void TapBlock(const MurmurhallPlug& engine, CrowdScratch& scratch, BlockColumns&
 
 // The shared driver taps whole blocks of 16 frames through this wherever the batch allows it.
 struct FrameBlockTaps {
+    static constexpr bool kTapsBlocks = true;
     template <int kChannels>
     static int Run(MurmurhallPlug& engine, CrowdScratch& scratch, int frames, int writePos, int first, int last) {
         BlockColumns cols;

@@ -13,7 +13,6 @@ struct V {
     static void Storei(int32_t* p, I v) { _mm512_store_si512(p, v); }
     static F Loadu(const float* p) { return _mm512_loadu_ps(p); }
     static void Storeu(float* p, F v) { _mm512_storeu_ps(p, v); }
-    static I Shli3(I a) { return _mm512_slli_epi32(a, 3); }
     static F Set1(float x) { return _mm512_set1_ps(x); }
     static I Set1i(int32_t x) { return _mm512_set1_epi32(x); }
     static F Add(F a, F b) { return _mm512_add_ps(a, b); }
@@ -60,34 +59,27 @@ struct V {
         return _mm_cvtss_f32(m);
     }
 
-    // The four line values (A and B at the read entry and the next) of 16 people, one 16-byte load
-    // each (offsets in bytes): register k holds people k, 4 + k, 8 + k, 12 + k, and the in-lane
-    // transpose restores their order.
-    static __m128 Entry(const char* line, uint32_t offset) {
-        return _mm_loadu_ps(reinterpret_cast<const float*>(line + offset));
+    // A line's values at the read entry and the next, for people e[k], e[k + 1] in each 128-bit
+    // lane k / 4 (k = 0, 4, 8, 12): one 8-byte load per person.
+    static __m128 Pair2(const float* line, int32_t first, int32_t second) {
+        const __m128 low = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(line + first)));
+        return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(line + second));
     }
-    // Two 256-bit halves, then one 512-bit insert: cheaper than three 128-bit inserts into 512 bits.
-    static __m256 Half(const char* line, uint32_t low, uint32_t high) {
-        return _mm256_insertf128_ps(_mm256_castps128_ps256(Entry(line, low)), Entry(line, high), 1);
-    }
-    static F Gather4(const char* line, const uint32_t* o, int k) {
-        const __m256 low = Half(line, o[k], o[4 + k]);
-        const __m256 high = Half(line, o[8 + k], o[12 + k]);
+    static F Pairs(const float* line, const int32_t* e) {
+        const __m256 low = _mm256_insertf128_ps(_mm256_castps128_ps256(Pair2(line, e[0], e[1])), Pair2(line, e[4], e[5]), 1);
+        const __m256 high =
+            _mm256_insertf128_ps(_mm256_castps128_ps256(Pair2(line, e[8], e[9])), Pair2(line, e[12], e[13]), 1);
         return _mm512_castpd_ps(
             _mm512_insertf64x4(_mm512_castps_pd(_mm512_castps256_ps512(low)), _mm256_castps_pd(high), 1));
     }
-    static void Taps(const char* line, const uint32_t* o, F& a0, F& b0, F& a1, F& b1) {
-        const F r0 = Gather4(line, o, 0);
-        const F r1 = Gather4(line, o, 1);
-        const F r2 = Gather4(line, o, 2);
-        const F r3 = Gather4(line, o, 3);
-        const F t0 = _mm512_unpacklo_ps(r0, r1);
-        const F t1 = _mm512_unpackhi_ps(r0, r1);
-        const F t2 = _mm512_unpacklo_ps(r2, r3);
-        const F t3 = _mm512_unpackhi_ps(r2, r3);
-        a0 = _mm512_shuffle_ps(t0, t2, 0x44);
-        b0 = _mm512_shuffle_ps(t0, t2, 0xEE);
-        a1 = _mm512_shuffle_ps(t1, t3, 0x44);
-        b1 = _mm512_shuffle_ps(t1, t3, 0xEE);
+    static void Taps(const float* lineA, const float* lineB, const int32_t* e, F& a0, F& b0, F& a1, F& b1) {
+        const F a01 = Pairs(lineA, e);  // people 0, 1 | 4, 5 | 8, 9 | 12, 13
+        const F a23 = Pairs(lineA, e + 2);
+        const F b01 = Pairs(lineB, e);
+        const F b23 = Pairs(lineB, e + 2);
+        a0 = _mm512_shuffle_ps(a01, a23, 0x88);
+        a1 = _mm512_shuffle_ps(a01, a23, 0xDD);
+        b0 = _mm512_shuffle_ps(b01, b23, 0x88);
+        b1 = _mm512_shuffle_ps(b01, b23, 0xDD);
     }
 };

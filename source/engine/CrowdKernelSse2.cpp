@@ -22,7 +22,6 @@ struct V {
     static void Storei(int32_t* p, I v) { _mm_store_si128(reinterpret_cast<__m128i*>(p), v); }
     static F Loadu(const float* p) { return _mm_loadu_ps(p); }
     static void Storeu(float* p, F v) { _mm_storeu_ps(p, v); }
-    static I Shli3(I a) { return _mm_slli_epi32(a, 3); }
     static F Set1(float x) { return _mm_set1_ps(x); }
     static I Set1i(int32_t x) { return _mm_set1_epi32(x); }
     static F Add(F a, F b) { return _mm_add_ps(a, b); }
@@ -63,23 +62,20 @@ struct V {
         return _mm_cvtss_f32(m);
     }
 
-    // The four line values of 4 people, one 16-byte load each (offsets in bytes), transposed.
-    static F Entry(const char* line, uint32_t offset) {
-        return _mm_loadu_ps(reinterpret_cast<const float*>(line + offset));
+    // A line's values at the read entry and the next, for 4 people: one 8-byte load per person.
+    static F Pairs(const float* line, const int32_t* e) {
+        const __m128 low = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(line + e[0])));
+        return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(line + e[1]));
     }
-    static void Taps(const char* line, const uint32_t* o, F& a0, F& b0, F& a1, F& b1) {
-        const F r0 = Entry(line, o[0]);
-        const F r1 = Entry(line, o[1]);
-        const F r2 = Entry(line, o[2]);
-        const F r3 = Entry(line, o[3]);
-        const F t0 = _mm_unpacklo_ps(r0, r1);
-        const F t1 = _mm_unpackhi_ps(r0, r1);
-        const F t2 = _mm_unpacklo_ps(r2, r3);
-        const F t3 = _mm_unpackhi_ps(r2, r3);
-        a0 = _mm_movelh_ps(t0, t2);
-        b0 = _mm_movehl_ps(t2, t0);
-        a1 = _mm_movelh_ps(t1, t3);
-        b1 = _mm_movehl_ps(t3, t1);
+    static void Taps(const float* lineA, const float* lineB, const int32_t* e, F& a0, F& b0, F& a1, F& b1) {
+        const F a01 = Pairs(lineA, e);
+        const F a23 = Pairs(lineA, e + 2);
+        const F b01 = Pairs(lineB, e);
+        const F b23 = Pairs(lineB, e + 2);
+        a0 = _mm_shuffle_ps(a01, a23, 0x88);
+        a1 = _mm_shuffle_ps(a01, a23, 0xDD);
+        b0 = _mm_shuffle_ps(b01, b23, 0x88);
+        b1 = _mm_shuffle_ps(b01, b23, 0xDD);
     }
 };
 

@@ -37,8 +37,9 @@ inline typename V::F SafeInputs(typename V::F x) {
     return V::Select(V::Eq(V::Sub(x, x), zero), clamped, zero);
 }
 
-// Step 2 for the W people starting at lane `first`. Returns the largest delay d of the batch.
-template <bool kFading>
+// Step 2 for the W people starting at lane `first`, keeping rows of delays (kDelayRows) or of
+// read entries and fractions. Returns the largest delay d of the batch.
+template <bool kFading, bool kDelayRows>
 float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int frames, int writePos,
                  typename V::M active, typename V::M heard) {
     using F = typename V::F;
@@ -90,8 +91,14 @@ float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int f
         d = V::Max(d, one);  // a NaN becomes 1, as no real state can be NaN
         d = V::Min(d, maxDelay);
         largest = V::Max(largest, d);
-        V::Store(scratch.delay[s] + first, d);
         lastDelay = d;
+        if constexpr (kDelayRows) {
+            V::Store(scratch.delay[s] + first, d);
+        } else {
+            const I whole = V::Cvtt(d);
+            V::Store(scratch.frac[s] + first, V::Sub(d, V::Cvt(whole)));
+            V::Storei(scratch.entry[s] + first, V::Andi(V::Subi(V::Set1i((writePos + s) & kLineMask), whole), ringMask));
+        }
 
         const F w = V::Add(shiftBase, V::Mul(pitchModGain, pitchSin));
         shiftSin = V::Sub(shiftSin, V::Mul(w, shiftCos));
@@ -146,11 +153,12 @@ inline void WriteLinesFrame(MurmurhallPlug& engine, CrowdScratch& scratch, int c
         float x = scratch.dry[c][s];
         if (diffuse)
             for (allpass& stage : engine.diffuser[c]) x = stage.process(x) + kTiny;
-        float* line = engine.fLine[c];
-        engine.hilbert[c].process(x + kTiny, line[2 * writePos], line[2 * writePos + 1]);
+        float* lineA = engine.fLine[c][0];
+        float* lineB = engine.fLine[c][1];
+        engine.hilbert[c].process(x + kTiny, lineA[writePos], lineB[writePos]);
         if (writePos == 0) {
-            line[2 * kLineSize] = line[0];
-            line[2 * kLineSize + 1] = line[1];
+            lineA[kLineSize] = lineA[0];
+            lineB[kLineSize] = lineB[0];
         }
     }
 }
@@ -251,13 +259,15 @@ private:
         const int frame = t - 5;
         if (frame < 0 || frame >= frames) return;
         const int pos = (writePos + frame) & kLineMask;
-        float* line0 = engine.fLine[0];
-        _mm_storel_pi(reinterpret_cast<__m64*>(line0 + 2 * pos), out[5]);
-        if (pos == 0) _mm_storel_pi(reinterpret_cast<__m64*>(line0 + 2 * kLineSize), out[5]);
-        if (channels == 2) {
-            float* line1 = engine.fLine[1];
-            _mm_storeh_pi(reinterpret_cast<__m64*>(line1 + 2 * pos), out[5]);
-            if (pos == 0) _mm_storeh_pi(reinterpret_cast<__m64*>(line1 + 2 * kLineSize), out[5]);
+        alignas(16) float lanes[4];
+        _mm_store_ps(lanes, out[5]);
+        for (int c = 0; c < channels; ++c) {
+            engine.fLine[c][0][pos] = lanes[2 * c];
+            engine.fLine[c][1][pos] = lanes[2 * c + 1];
+            if (pos == 0) {
+                engine.fLine[c][0][kLineSize] = lanes[2 * c];
+                engine.fLine[c][1][kLineSize] = lanes[2 * c + 1];
+            }
         }
     }
 
@@ -284,29 +294,37 @@ inline void WriteLinesBatch(MurmurhallPlug& engine, CrowdScratch& scratch, int c
 
 // Step 4 for one frame: per channel, the sum of every heard person's shifted, panned read, with the
 // gains of row gainRow (the frame's own, or the batch's when nobody fades).
-template <int kChannels>
+template <int kChannels, bool kDelayRows>
 inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s, int writePos, int gainRow,
                      int firstGroup, int groups) {
     using F = typename V::F;
     using I = typename V::I;
-    const char* line0 = reinterpret_cast<const char*>(engine.fLine[0]);
-    const char* line1 = reinterpret_cast<const char*>(engine.fLine[kChannels - 1]);
+    const float* lineA0 = engine.fLine[0][0];
+    const float* lineB0 = engine.fLine[0][1];
+    const float* lineA1 = engine.fLine[kChannels - 1][0];
+    const float* lineB1 = engine.fLine[kChannels - 1][1];
     const I position = V::Set1i(writePos);
     const I ringMask = V::Set1i(kLineMask);
     F sum0 = V::Set1(0.0f);
     F sum1 = V::Set1(0.0f);
     for (int k = firstGroup; k < firstGroup + groups; ++k) {
         const int first = k * V::W;
-        const F d = V::Load(scratch.delay[s] + first);
-        const I whole = V::Cvtt(d);
-        const F frac = V::Sub(d, V::Cvt(whole));
-        alignas(64) int32_t entries[V::W];  // byte offsets of the read entries
-        V::Storei(entries, V::Shli3(V::Andi(V::Subi(position, whole), ringMask)));
-        const uint32_t* offsets = reinterpret_cast<const uint32_t*>(entries);
+        F frac;
+        const int32_t* entries = scratch.entry[s] + first;
+        alignas(64) int32_t derived[V::W];
+        if constexpr (kDelayRows) {
+            const F d = V::Load(scratch.delay[s] + first);
+            const I whole = V::Cvtt(d);
+            frac = V::Sub(d, V::Cvt(whole));
+            V::Storei(derived, V::Andi(V::Subi(position, whole), ringMask));
+            entries = derived;
+        } else {
+            frac = V::Load(scratch.frac[s] + first);
+        }
         const F sn = V::Load(scratch.shiftSin[s] + first);
         const F cs = V::Load(scratch.shiftCos[s] + first);
         F a0, b0, a1, b1;
-        V::Taps(line0, offsets, a0, b0, a1, b1);
+        V::Taps(lineA0, lineB0, entries, a0, b0, a1, b1);
         {
             const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
             const F y0 = V::Add(V::Mul(cs, b0), V::Mul(sn, a0));
@@ -314,7 +332,7 @@ inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s,
             sum0 = V::Add(sum0, V::Mul(V::Load(scratch.gain[0][gainRow] + first), y));
         }
         if constexpr (kChannels == 2) {
-            V::Taps(line1, offsets, a0, b0, a1, b1);
+            V::Taps(lineA1, lineB1, entries, a0, b0, a1, b1);
             const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
             const F y0 = V::Add(V::Mul(cs, b0), V::Mul(sn, a0));
             const F y = V::Add(y1, V::Mul(frac, V::Sub(y0, y1)));
@@ -329,6 +347,7 @@ inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s,
 // and nobody fades) passes a BlockTaps whose Run<channels> taps frames from 0 on, for the people
 // first..last - 1 in order, and returns how many frames it did; the rest are tapped per frame.
 struct NoBlockTaps {
+    static constexpr bool kTapsBlocks = false;
     template <int kChannels>
     static int Run(const MurmurhallPlug&, CrowdScratch&, int /*frames*/, int /*writePos*/, int /*first*/,
                    int /*last*/) {
@@ -384,8 +403,10 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
             const int first = k * V::W;
             const typename V::M active = V::LanesBelow(first, population);
             const typename V::M heard = solo ? V::And(active, V::LaneIs(first, selected)) : active;
-            const float d = fading ? StepPeople<true>(engine, scratch, first, frames, writePos, active, heard)
-                                   : StepPeople<false>(engine, scratch, first, frames, writePos, active, heard);
+            // The block taps want the delays; every other tap reads entries and fractions.
+            const float d = fading ? StepPeople<true, false>(engine, scratch, first, frames, writePos, active, heard)
+                                   : StepPeople<false, BlockTaps::kTapsBlocks>(engine, scratch, first, frames,
+                                                                               writePos, active, heard);
             largest = d > largest ? d : largest;
         }
         const int gainRow = fading ? 1 : 0;  // frame s uses gain row s * gainRow
@@ -401,10 +422,13 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
         for (; s < frames; ++s) {
             if (!linesFirst) WriteLinesFrame(engine, scratch, channels, diffuse, s, (writePos + s) & kLineMask);
             const int position = (writePos + s) & kLineMask;
+            const bool delayRows = BlockTaps::kTapsBlocks && !fading;
             if (channels == 2)
-                TapFrame<2>(engine, scratch, s, position, s * gainRow, firstTapped, groupsTapped);
+                delayRows ? TapFrame<2, true>(engine, scratch, s, position, s * gainRow, firstTapped, groupsTapped)
+                          : TapFrame<2, false>(engine, scratch, s, position, s * gainRow, firstTapped, groupsTapped);
             else
-                TapFrame<1>(engine, scratch, s, position, s * gainRow, firstTapped, groupsTapped);
+                delayRows ? TapFrame<1, true>(engine, scratch, s, position, s * gainRow, firstTapped, groupsTapped)
+                          : TapFrame<1, false>(engine, scratch, s, position, s * gainRow, firstTapped, groupsTapped);
         }
 
         // 5.

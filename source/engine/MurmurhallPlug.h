@@ -20,7 +20,7 @@ constexpr int kMaxPopulation = 59;   // person 59 is stored but never heard
 constexpr int kPersonLanes = 64;     // 60 people padded to whole 16-wide vectors
 constexpr int kLineSize = 65536;     // ring entries: a third of a second plus 550 samples fits at 192 kHz
 constexpr int kLineMask = kLineSize - 1;
-constexpr int kLineStride = 2 * (kLineSize + 2);  // A and B interleaved; entry kLineSize guards entry 0
+constexpr int kLineStride = kLineSize + 16;  // entry kLineSize guards entry 0; the rest pads whole vectors
 constexpr int kDiffuserStages = 8;
 constexpr float kFadeStepSize = 0.0002f;  // 5000 samples from full gain to silence
 
@@ -108,7 +108,7 @@ public:
     int32_t iWritePos;
     float fFadeGain;
     std::atomic<float> fFadeStep;  // 0 steady, -step fading out, +step fading in
-    alignas(64) float fLine[2][kLineStride];  // channel c: entry i holds A at 2i, B at 2i+1
+    alignas(64) float fLine[2][2][kLineStride];  // channel c: the A line, then the B line
     uint8_t bReady;
     uint32_t iRandomState;
     CrowdKernelFn crowdKernel;  // chosen once at construction; tests may swap it to compare kernels

@@ -117,7 +117,8 @@ TEST(CrowdRenderer, PopulationChangeFadesOutClearsTheLinesAndFadesBackIn) {
             EXPECT_EQ(population, 4) << "nothing derived before the bottom";
             EXPECT_EQ(engine->iPopulation, 9);
             int filled = 0;
-            for (float x : engine->fLine[0]) filled += x != 0.0f;
+            for (const auto& line : engine->fLine[0])
+                for (float x : line) filled += x != 0.0f;
             EXPECT_EQ(filled, 2) << "cleared; then only the bottom frame's A and B written";
         }
     }

@@ -12,7 +12,8 @@ using namespace mhtest;
 namespace {
 
 bool LinesSilent(const MurmurhallPlug& engine) {
-    return std::all_of(&engine.fLine[0][0], &engine.fLine[0][0] + 2 * kLineStride, [](float x) { return x == 0.0f; });
+    const float* first = &engine.fLine[0][0][0];
+    return std::all_of(first, first + sizeof(engine.fLine) / sizeof(float), [](float x) { return x == 0.0f; });
 }
 
 }  // namespace

@@ -87,19 +87,14 @@ inline void OracleProcess(MurmurhallPlug& e, float** inputs, float** outputs, in
             scratch[c] = x;
         }
 
-        // 4. Hilbert into the lines (A at 2i, B at 2i + 1).
-        for (int c = 0; c < numOutputs; ++c) {
-            float a = 0.0f, b = 0.0f;
-            e.hilbert[c].process(scratch[c] + oracle::kTiny, a, b);
-            e.fLine[c][2 * e.iWritePos] = a;
-            e.fLine[c][2 * e.iWritePos + 1] = b;
-        }
+        // 4. Hilbert into the lines.
+        for (int c = 0; c < numOutputs; ++c) e.hilbert[c].process(scratch[c] + oracle::kTiny, e.fLine[c][0][e.iWritePos], e.fLine[c][1][e.iWritePos]);
 
         // 5. Guard copy of entry 0.
         if (e.iWritePos == 0) {
             for (int c = 0; c < numOutputs; ++c) {
-                e.fLine[c][2 * kLineSize] = e.fLine[c][0];
-                e.fLine[c][2 * kLineSize + 1] = e.fLine[c][1];
+                e.fLine[c][0][kLineSize] = e.fLine[c][0][0];
+                e.fLine[c][1][kLineSize] = e.fLine[c][1][0];
             }
         }
 
@@ -129,9 +124,10 @@ inline void OracleProcess(MurmurhallPlug& e, float** inputs, float** outputs, in
             const float g = ps.fGain[p] * ps.fFade[p];
             for (int c = 0; c < numOutputs; ++c) {
                 const int i = ps.iReadPos[p];
-                const float* line = e.fLine[c];
-                const float y1 = ps.fShiftCos[p] * line[2 * (i + 1) + 1] + ps.fShiftSin[p] * line[2 * (i + 1)];
-                const float y0 = ps.fShiftCos[p] * line[2 * i + 1] + ps.fShiftSin[p] * line[2 * i];
+                const float* a = e.fLine[c][0];
+                const float* b = e.fLine[c][1];
+                const float y1 = ps.fShiftCos[p] * b[i + 1] + ps.fShiftSin[p] * a[i + 1];
+                const float y0 = ps.fShiftCos[p] * b[i] + ps.fShiftSin[p] * a[i];
                 const float y = y1 + ps.fDelayFrac[p] * (y0 - y1);
                 scratch[c] += g * ps.fPan[c][p] * y;
                 sumAbs[c] += std::fabs(g * ps.fPan[c][p] * y);
