@@ -37,67 +37,64 @@ inline typename V::F SafeInputs(typename V::F x) {
     return V::Select(V::Eq(V::Sub(x, x), zero), clamped, zero);
 }
 
-// Step 2 for the W people starting at lane `first`, keeping rows of delays (kDelayRows) or of
-// read entries and fractions. Returns the largest delay d of the batch.
+// Step 2 for the W people starting at lane `first`: the constructor loads their state, Step runs
+// one frame, keeping rows of delays (kDelayRows) or of read entries and fractions, and Finish
+// stores the state back and returns the largest delay d of the batch.
 template <bool kFading, bool kDelayRows>
-float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int frames, int writePos,
-                 typename V::M active, typename V::M heard) {
+class PeopleStepper {
     using F = typename V::F;
     using I = typename V::I;
     using M = typename V::M;
-    PersonStates& ps = engine.person;
-    const F one = V::Set1(1.0f);
-    const F zero = V::Set1(0.0f);
-    const F maxDelay = V::Set1(kMaxDelay);
-    const F fadeUp = V::Set1(kFadeStepSize);
-    const I ringMask = V::Set1i(kLineMask);
 
-    F delaySin = V::Load(ps.fDelayLfoSin + first);
-    F delayCos = V::Load(ps.fDelayLfoCos + first);
-    const F delayCoef = V::Load(ps.fDelayLfoCoef + first);
-    F pitchSin = V::Load(ps.fPitchLfoSin + first);
-    F pitchCos = V::Load(ps.fPitchLfoCos + first);
-    const F pitchCoef = V::Load(ps.fPitchLfoCoef + first);
-    const F delayModGain = V::Load(ps.fDelayModGain + first);
-    const F pitchModGain = V::Load(ps.fPitchModGain + first);
-    // (fPitchAllCoef + fShiftCoef) + fPitchModGain * fPitchLfoSin, in the per-sample order.
-    const F shiftBase = V::Add(V::Set1(engine.fPitchAllCoef), V::Load(ps.fShiftCoef + first));
-    F shiftSin = V::Load(ps.fShiftSin + first);
-    F shiftCos = V::Load(ps.fShiftCos + first);
-    const F gain = V::Load(ps.fGain + first);
-    const F pan0 = V::Select(heard, V::Load(ps.fPan[0] + first), zero);
-    const F pan1 = V::Select(heard, V::Load(ps.fPan[1] + first), zero);
-    F fade = V::Load(ps.fFade + first);
-    F fadeInc = V::Load(ps.fFadeInc + first);
-    I delay = V::Loadi(ps.iDelay + first);
-    F delayF = V::Cvt(delay);
-    const I target = V::Loadi(ps.iDelayTarget + first);
-
-    F lastDelay = one;
-    F largest = one;
-    if constexpr (!kFading) {
-        // Nobody fades: the gains hold for the whole batch, in row 0.
-        const F g = V::Mul(gain, fade);
-        V::Store(scratch.gain[0][0] + first, V::Mul(g, pan0));
-        V::Store(scratch.gain[1][0] + first, V::Mul(g, pan1));
+public:
+    [[gnu::always_inline]] PeopleStepper(MurmurhallPlug& engine, CrowdScratch& scratch, int first, M active, M heard)
+        : ps(engine.person), scratch(scratch), first(first), active(active), heard(heard) {
+        delaySin = V::Load(ps.fDelayLfoSin + first);
+        delayCos = V::Load(ps.fDelayLfoCos + first);
+        delayCoef = V::Load(ps.fDelayLfoCoef + first);
+        pitchSin = V::Load(ps.fPitchLfoSin + first);
+        pitchCos = V::Load(ps.fPitchLfoCos + first);
+        pitchCoef = V::Load(ps.fPitchLfoCoef + first);
+        delayModGain = V::Load(ps.fDelayModGain + first);
+        pitchModGain = V::Load(ps.fPitchModGain + first);
+        // (fPitchAllCoef + fShiftCoef) + fPitchModGain * fPitchLfoSin, in the per-sample order.
+        shiftBase = V::Add(V::Set1(engine.fPitchAllCoef), V::Load(ps.fShiftCoef + first));
+        shiftSin = V::Load(ps.fShiftSin + first);
+        shiftCos = V::Load(ps.fShiftCos + first);
+        gain = V::Load(ps.fGain + first);
+        pan0 = V::Select(heard, V::Load(ps.fPan[0] + first), V::Set1(0.0f));
+        pan1 = V::Select(heard, V::Load(ps.fPan[1] + first), V::Set1(0.0f));
+        fade = V::Load(ps.fFade + first);
+        fadeInc = V::Load(ps.fFadeInc + first);
+        delay = V::Loadi(ps.iDelay + first);
+        delayF = V::Cvt(delay);
+        target = V::Loadi(ps.iDelayTarget + first);
+        largest = V::Set1(1.0f);
+        if constexpr (!kFading) {
+            // Nobody fades: the gains hold for the whole batch, in row 0.
+            const F g = V::Mul(gain, fade);
+            V::Store(scratch.gain[0][0] + first, V::Mul(g, pan0));
+            V::Store(scratch.gain[1][0] + first, V::Mul(g, pan1));
+        }
     }
 
-    for (int s = 0; s < frames; ++s) {
+    [[gnu::always_inline]] void Step(int s, int writePos) {
+        const F one = V::Set1(1.0f);
         delaySin = V::Sub(delaySin, V::Mul(delayCoef, delayCos));
         delayCos = V::Add(delayCos, V::Mul(delayCoef, delaySin));
         pitchSin = V::Sub(pitchSin, V::Mul(pitchCoef, pitchCos));
         pitchCos = V::Add(pitchCos, V::Mul(pitchCoef, pitchSin));
         F d = V::Add(V::Mul(delayModGain, delaySin), delayF);
         d = V::Max(d, one);  // a NaN becomes 1, as no real state can be NaN
-        d = V::Min(d, maxDelay);
+        d = V::Min(d, V::Set1(kMaxDelay));
         largest = V::Max(largest, d);
-        lastDelay = d;
         if constexpr (kDelayRows) {
             V::Store(scratch.delay[s] + first, d);
         } else {
             const I whole = V::Cvtt(d);
             V::Store(scratch.frac[s] + first, V::Sub(d, V::Cvt(whole)));
-            V::Storei(scratch.entry[s] + first, V::Andi(V::Subi(V::Set1i((writePos + s) & kLineMask), whole), ringMask));
+            V::Storei(scratch.entry[s] + first,
+                      V::Andi(V::Subi(V::Set1i((writePos + s) & kLineMask), whole), V::Set1i(kLineMask)));
         }
 
         const F w = V::Add(shiftBase, V::Mul(pitchModGain, pitchSin));
@@ -107,6 +104,7 @@ float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int f
         V::Store(scratch.shiftCos[s] + first, shiftCos);
 
         if constexpr (kFading) {
+            const F zero = V::Set1(0.0f);
             const F g = V::Mul(gain, fade);  // taken before this frame's fade step
             V::Store(scratch.gain[0][s] + first, V::Mul(g, pan0));
             V::Store(scratch.gain[1][s] + first, V::Mul(g, pan1));
@@ -114,7 +112,7 @@ float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int f
             fade = V::Select(moving, V::Add(fade, fadeInc), fade);
             const M bottom = V::And(moving, V::Lt(fade, zero));
             const M top = V::AndNot(bottom, V::And(moving, V::Gt(fade, one)));
-            fadeInc = V::Select(bottom, fadeUp, fadeInc);
+            fadeInc = V::Select(bottom, V::Set1(kFadeStepSize), fadeInc);
             delay = V::Selecti(bottom, target, delay);
             delayF = V::Select(bottom, V::Cvt(target), delayF);
             fade = V::Select(top, one, fade);
@@ -122,28 +120,81 @@ float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int first, int f
         }
     }
 
-    // The last frame's read entry and fraction are the state the next block starts from.
-    const I whole = V::Cvtt(lastDelay);
-    const F frac = V::Sub(lastDelay, V::Cvt(whole));
-    const I readPos = V::Andi(V::Subi(V::Set1i((writePos + frames - 1) & kLineMask), whole), ringMask);
+    float Finish(int frames, int writePos) {
+        // The last frame's read entry and fraction are the state the next block starts from.
+        const int last = frames - 1;
+        F frac;
+        I readPos;
+        if constexpr (kDelayRows) {
+            const F d = V::Load(scratch.delay[last] + first);
+            const I whole = V::Cvtt(d);
+            frac = V::Sub(d, V::Cvt(whole));
+            readPos = V::Andi(V::Subi(V::Set1i((writePos + last) & kLineMask), whole), V::Set1i(kLineMask));
+        } else {
+            frac = V::Load(scratch.frac[last] + first);
+            readPos = V::Loadi(scratch.entry[last] + first);
+        }
 
-    // People past the population keep their state; unheard people keep their shift and fade.
-    auto put = [](float* p, M m, F v) { V::Store(p, V::Select(m, v, V::Load(p))); };
-    auto puti = [](int32_t* p, M m, I v) { V::Storei(p, V::Selecti(m, v, V::Loadi(p))); };
-    put(ps.fDelayLfoSin + first, active, delaySin);
-    put(ps.fDelayLfoCos + first, active, delayCos);
-    put(ps.fPitchLfoSin + first, active, pitchSin);
-    put(ps.fPitchLfoCos + first, active, pitchCos);
-    put(ps.fDelayFrac + first, active, frac);
-    puti(ps.iReadPos + first, active, readPos);
-    put(ps.fShiftSin + first, heard, shiftSin);
-    put(ps.fShiftCos + first, heard, shiftCos);
-    if constexpr (kFading) {
-        put(ps.fFade + first, heard, fade);
-        put(ps.fFadeInc + first, heard, fadeInc);
-        puti(ps.iDelay + first, heard, delay);
+        // People past the population keep their state; unheard people keep their shift and fade.
+        auto put = [](float* p, M m, F v) { V::Store(p, V::Select(m, v, V::Load(p))); };
+        auto puti = [](int32_t* p, M m, I v) { V::Storei(p, V::Selecti(m, v, V::Loadi(p))); };
+        put(ps.fDelayLfoSin + first, active, delaySin);
+        put(ps.fDelayLfoCos + first, active, delayCos);
+        put(ps.fPitchLfoSin + first, active, pitchSin);
+        put(ps.fPitchLfoCos + first, active, pitchCos);
+        put(ps.fDelayFrac + first, active, frac);
+        puti(ps.iReadPos + first, active, readPos);
+        put(ps.fShiftSin + first, heard, shiftSin);
+        put(ps.fShiftCos + first, heard, shiftCos);
+        if constexpr (kFading) {
+            put(ps.fFade + first, heard, fade);
+            put(ps.fFadeInc + first, heard, fadeInc);
+            puti(ps.iDelay + first, heard, delay);
+        }
+        return V::MaxLane(largest);
     }
-    return V::MaxLane(largest);
+
+private:
+    PersonStates& ps;
+    CrowdScratch& scratch;
+    const int first;
+    const M active, heard;
+    F delaySin, delayCos, delayCoef, pitchSin, pitchCos, pitchCoef, delayModGain, pitchModGain;
+    F shiftBase, shiftSin, shiftCos, gain, pan0, pan1, fade, fadeInc, delayF, largest;
+    I delay, target;
+};
+
+// Step 2 for every vector of people: two vectors at a time, frame by frame, so that two
+// independent oscillator chains are in flight. Returns the largest delay d of the batch.
+template <bool kFading, bool kDelayRows>
+float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int groups, int frames, int writePos,
+                 int population, bool solo, int selected) {
+    using Stepper = PeopleStepper<kFading, kDelayRows>;
+    auto make = [&](int k) {
+        const int first = k * V::W;
+        const typename V::M active = V::LanesBelow(first, population);
+        const typename V::M heard = solo ? V::And(active, V::LaneIs(first, selected)) : active;
+        return Stepper(engine, scratch, first, active, heard);
+    };
+    float largest = 1.0f;
+    auto keep = [&largest](float d) { largest = d > largest ? d : largest; };
+    int k = 0;
+    for (; k + 2 <= groups; k += 2) {
+        Stepper a = make(k);
+        Stepper b = make(k + 1);
+        for (int s = 0; s < frames; ++s) {
+            a.Step(s, writePos);
+            b.Step(s, writePos);
+        }
+        keep(a.Finish(frames, writePos));
+        keep(b.Finish(frames, writePos));
+    }
+    if (k < groups) {
+        Stepper a = make(k);
+        for (int s = 0; s < frames; ++s) a.Step(s, writePos);
+        keep(a.Finish(frames, writePos));
+    }
+    return largest;
 }
 
 // Step 3 for one frame: input through the diffuser and the Hilbert pair into the lines.
@@ -398,17 +449,11 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
             const typename V::M heard = solo ? V::And(active, V::LaneIs(first, selected)) : active;
             fading |= V::Any(V::And(heard, V::Neq(V::Load(ps.fFadeInc + first), V::Set1(0.0f))));
         }
-        float largest = 1.0f;
-        for (int k = 0; k < groupsStepped; ++k) {
-            const int first = k * V::W;
-            const typename V::M active = V::LanesBelow(first, population);
-            const typename V::M heard = solo ? V::And(active, V::LaneIs(first, selected)) : active;
-            // The block taps want the delays; every other tap reads entries and fractions.
-            const float d = fading ? StepPeople<true, false>(engine, scratch, first, frames, writePos, active, heard)
-                                   : StepPeople<false, BlockTaps::kTapsBlocks>(engine, scratch, first, frames,
-                                                                               writePos, active, heard);
-            largest = d > largest ? d : largest;
-        }
+        // The block taps want the delays; every other tap reads entries and fractions.
+        const float largest =
+            fading ? StepPeople<true, false>(engine, scratch, groupsStepped, frames, writePos, population, solo, selected)
+                   : StepPeople<false, BlockTaps::kTapsBlocks>(engine, scratch, groupsStepped, frames, writePos,
+                                                               population, solo, selected);
         const int gainRow = fading ? 1 : 0;  // frame s uses gain row s * gainRow
 
         // 3 and 4. A read reaches back at most trunc(largest) + 1 entries from its frame's write
