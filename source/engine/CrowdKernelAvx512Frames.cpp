@@ -78,12 +78,29 @@ inline void PrepareColumns(const CrowdScratch& scratch, int s0, int firstGroup, 
     }
 }
 
-// y for 16 frames of one person reading entries i..i+16 of one channel's A and B lines.
-inline __m512 FramesTap(const float* lineA, const float* lineB, uint32_t i, __m512 sn, __m512 cs, __m512 frac) {
-    const __m512 a0 = _mm512_loadu_ps(lineA + i);
-    const __m512 a1 = _mm512_loadu_ps(lineA + i + 1);
-    const __m512 b0 = _mm512_loadu_ps(lineB + i);
-    const __m512 b1 = _mm512_loadu_ps(lineB + i + 1);
+// y for 16 frames of one person reading entries i..i+16 of one channel's A and B lines. With
+// kStepped, the frames in `later` read one entry earlier (step 1) or later (step -1): the whole
+// delay stepped once inside the block.
+template <bool kStepped>
+[[gnu::always_inline]] inline __m512 FramesTap(const float* lineA, const float* lineB, uint32_t i, __m512 sn,
+                                               __m512 cs, __m512 frac, __mmask16 later, int step) {
+    __m512 a0 = _mm512_loadu_ps(lineA + i);
+    __m512 a1 = _mm512_loadu_ps(lineA + i + 1);
+    __m512 b0 = _mm512_loadu_ps(lineB + i);
+    __m512 b1 = _mm512_loadu_ps(lineB + i + 1);
+    if constexpr (kStepped) {
+        if (step > 0) {
+            a1 = _mm512_mask_blend_ps(later, a1, a0);
+            a0 = _mm512_mask_blend_ps(later, a0, _mm512_loadu_ps(lineA + i - 1));
+            b1 = _mm512_mask_blend_ps(later, b1, b0);
+            b0 = _mm512_mask_blend_ps(later, b0, _mm512_loadu_ps(lineB + i - 1));
+        } else {
+            a0 = _mm512_mask_blend_ps(later, a0, a1);
+            a1 = _mm512_mask_blend_ps(later, a1, _mm512_loadu_ps(lineA + i + 2));
+            b0 = _mm512_mask_blend_ps(later, b0, b1);
+            b1 = _mm512_mask_blend_ps(later, b1, _mm512_loadu_ps(lineB + i + 2));
+        }
+    }
     const __m512 y1 = _mm512_add_ps(_mm512_mul_ps(cs, b1), _mm512_mul_ps(sn, a1));
     const __m512 y0 = _mm512_add_ps(_mm512_mul_ps(cs, b0), _mm512_mul_ps(sn, a0));
     return _mm512_add_ps(y1, _mm512_mul_ps(frac, _mm512_sub_ps(y0, y1)));
@@ -127,25 +144,25 @@ void TapBlock(const MurmurhallPlug& engine, CrowdScratch& scratch, BlockColumns&
         const uint32_t alt = static_cast<uint32_t>(position - lastWhole) & kLineMask;
         const bool fits = base <= kLineSize - kBlock && alt <= kLineSize - kBlock;
         if (onFirst == 0xFFFF && fits) {
-            sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(g0), FramesTap(lineA0, lineB0, base, sn, cs, frac)));
+            sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(g0),
+                                                     FramesTap<false>(lineA0, lineB0, base, sn, cs, frac, 0, 0)));
             if constexpr (kChannels == 2)
-                sum1 = _mm512_add_ps(sum1, _mm512_mul_ps(_mm512_set1_ps(g1), FramesTap(lineA1, lineB1, base, sn, cs, frac)));
+                sum1 = _mm512_add_ps(sum1, _mm512_mul_ps(_mm512_set1_ps(g1),
+                                                         FramesTap<false>(lineA1, lineB1, base, sn, cs, frac, 0, 0)));
             continue;
         }
         const __mmask16 onLast = _mm512_cmpeq_epi32_mask(whole, _mm512_set1_epi32(lastWhole));
-        if ((onFirst | onLast) == 0xFFFF && fits) {
+        const int step = lastWhole - firstWhole;
+        if ((onFirst | onLast) == 0xFFFF && (step == 1 || step == -1) && fits) {
             const __mmask16 later = static_cast<__mmask16>(~onFirst);
-            const __m512 y0 = _mm512_mask_blend_ps(later, FramesTap(lineA0, lineB0, base, sn, cs, frac),
-                                                   FramesTap(lineA0, lineB0, alt, sn, cs, frac));
-            sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(g0), y0));
-            if constexpr (kChannels == 2) {
-                const __m512 y1 = _mm512_mask_blend_ps(later, FramesTap(lineA1, lineB1, base, sn, cs, frac),
-                                                       FramesTap(lineA1, lineB1, alt, sn, cs, frac));
-                sum1 = _mm512_add_ps(sum1, _mm512_mul_ps(_mm512_set1_ps(g1), y1));
-            }
+            sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(g0),
+                                                     FramesTap<true>(lineA0, lineB0, base, sn, cs, frac, later, step)));
+            if constexpr (kChannels == 2)
+                sum1 = _mm512_add_ps(
+                    sum1, _mm512_mul_ps(_mm512_set1_ps(g1), FramesTap<true>(lineA1, lineB1, base, sn, cs, frac, later, step)));
             continue;
         }
-        // Rare: the whole delay steps twice, or a run would wrap round the ring.
+        // Rare: the whole delay steps by more than one, or a run would wrap round the ring.
         alignas(64) float acc0[kBlock];
         alignas(64) float acc1[kBlock];
         alignas(64) int32_t wholes[kBlock];
