@@ -69,13 +69,28 @@ struct BlockColumns {
     for (int c = 0; c < 16; c += 4) TransposeQuarter(rows, s0, first + c, columns);
 }
 
-inline void PrepareColumns(const CrowdScratch& scratch, int s0, int firstGroup, int lastGroup, BlockColumns& cols) {
+// Transposes the block's rows for people of groups firstGroup..lastGroup and returns a bit per
+// person whose whole delay holds through the block with a run of reads that does not wrap.
+inline uint64_t PrepareColumns(const CrowdScratch& scratch, int s0, int position, int firstGroup, int lastGroup,
+                               BlockColumns& cols) {
+    uint64_t steady = 0;
     for (int k = firstGroup; k <= lastGroup; ++k) {
         const int first = k * V::W;
         TransposeInto(scratch.shiftSin, s0, first, cols.shiftSin);
         TransposeInto(scratch.shiftCos, s0, first, cols.shiftCos);
         TransposeInto(scratch.delay, s0, first, cols.delay);
+        const __m512i whole = _mm512_cvttps_epi32(_mm512_load_ps(scratch.delay[s0] + first));
+        __mmask16 same = 0xFFFF;
+        for (int f = 1; f < kBlock; ++f)
+            same = _mm512_mask_cmpeq_epi32_mask(
+                same, whole, _mm512_cvttps_epi32(_mm512_load_ps(scratch.delay[s0 + f] + first)));
+        // A run reads entries i..i+16: the guard entry kLineSize but no further.
+        const __m512i base = _mm512_and_si512(_mm512_sub_epi32(_mm512_set1_epi32(position), whole),
+                                              _mm512_set1_epi32(kLineMask));
+        same = _mm512_mask_cmple_epu32_mask(same, base, _mm512_set1_epi32(kLineSize - kBlock));
+        steady |= static_cast<uint64_t>(same) << first;
     }
+    return steady;
 }
 
 // y for 16 frames of one person reading entries i..i+16 of one channel's A and B lines. With
@@ -127,8 +142,30 @@ void TapBlock(const MurmurhallPlug& engine, CrowdScratch& scratch, BlockColumns&
     const int position = (writePos + s0) & kLineMask;  // frame s0's write entry
     __m512 sum0 = _mm512_setzero_ps();
     __m512 sum1 = _mm512_setzero_ps();
-    if (pBegin < pEnd) PrepareColumns(scratch, s0, pBegin / V::W, (pEnd - 1) / V::W, cols);
-    for (int p = pBegin; p < pEnd; ++p) {
+    if (pBegin >= pEnd) {
+        _mm512_store_ps(scratch.wet[0] + s0, sum0);
+        if constexpr (kChannels == 2) _mm512_store_ps(scratch.wet[1] + s0, sum1);
+        return;
+    }
+    const uint64_t steady = PrepareColumns(scratch, s0, position, pBegin / V::W, (pEnd - 1) / V::W, cols);
+    const uint64_t heard = (pEnd == 64 ? ~uint64_t{0} : (uint64_t{1} << pEnd) - 1) & ~((uint64_t{1} << pBegin) - 1);
+    // The steady people first, then the rest: one predictable branch per group of people rather
+    // than one per person (only the order of summing the people changes).
+    for (uint64_t m = steady & heard; m != 0; m &= m - 1) {
+        const int p = __builtin_ctzll(m);
+        const __m512 d = _mm512_load_ps(cols.delay[p]);
+        const __m512 frac = _mm512_sub_ps(d, _mm512_cvtepi32_ps(_mm512_cvttps_epi32(d)));
+        const __m512 sn = _mm512_load_ps(cols.shiftSin[p]);
+        const __m512 cs = _mm512_load_ps(cols.shiftCos[p]);
+        const uint32_t base = static_cast<uint32_t>(position - static_cast<int>(cols.delay[p][0])) & kLineMask;
+        sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(scratch.gain[0][0][p]),
+                                                 FramesTap<false>(lineA0, lineB0, base, sn, cs, frac, 0, 0)));
+        if constexpr (kChannels == 2)
+            sum1 = _mm512_add_ps(sum1, _mm512_mul_ps(_mm512_set1_ps(scratch.gain[1][0][p]),
+                                                     FramesTap<false>(lineA1, lineB1, base, sn, cs, frac, 0, 0)));
+    }
+    for (uint64_t m = ~steady & heard; m != 0; m &= m - 1) {
+        const int p = __builtin_ctzll(m);
         const float g0 = scratch.gain[0][0][p];
         const float g1 = scratch.gain[1][0][p];
         const __m512 d = _mm512_load_ps(cols.delay[p]);
@@ -139,19 +176,10 @@ void TapBlock(const MurmurhallPlug& engine, CrowdScratch& scratch, BlockColumns&
         const int firstWhole = static_cast<int>(cols.delay[p][0]);
         const int lastWhole = static_cast<int>(cols.delay[p][kBlock - 1]);
         const __mmask16 onFirst = _mm512_cmpeq_epi32_mask(whole, _mm512_set1_epi32(firstWhole));
-        // A run reads entries i..i+16: the guard entry kLineSize but no further, so none wraps.
+        const __mmask16 onLast = _mm512_cmpeq_epi32_mask(whole, _mm512_set1_epi32(lastWhole));
         const uint32_t base = static_cast<uint32_t>(position - firstWhole) & kLineMask;
         const uint32_t alt = static_cast<uint32_t>(position - lastWhole) & kLineMask;
         const bool fits = base <= kLineSize - kBlock && alt <= kLineSize - kBlock;
-        if (onFirst == 0xFFFF && fits) {
-            sum0 = _mm512_add_ps(sum0, _mm512_mul_ps(_mm512_set1_ps(g0),
-                                                     FramesTap<false>(lineA0, lineB0, base, sn, cs, frac, 0, 0)));
-            if constexpr (kChannels == 2)
-                sum1 = _mm512_add_ps(sum1, _mm512_mul_ps(_mm512_set1_ps(g1),
-                                                         FramesTap<false>(lineA1, lineB1, base, sn, cs, frac, 0, 0)));
-            continue;
-        }
-        const __mmask16 onLast = _mm512_cmpeq_epi32_mask(whole, _mm512_set1_epi32(lastWhole));
         const int step = lastWhole - firstWhole;
         if ((onFirst | onLast) == 0xFFFF && (step == 1 || step == -1) && fits) {
             const __mmask16 later = static_cast<__mmask16>(~onFirst);
