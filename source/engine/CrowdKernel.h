@@ -20,13 +20,13 @@ struct CrowdRun {
 
 using CrowdKernelFn = void (*)(MurmurhallPlug& engine, const CrowdRun& run);
 
-// The vector kernels first step every person through a batch of frames, then tap the lines frame
-// by frame; this is what the first pass leaves for the second, per frame and person lane.
+// The vector kernels first step every person through a batch of frames, then tap the lines; this
+// is what the first pass leaves for the second, per frame and person lane.
 constexpr int kCrowdBatchFrames = 128;
 constexpr int kCrowdLanes = 64;
 struct CrowdScratch {
-    // Either the read entry and fraction of each frame, or (for a kernel that taps blocks of
-    // frames) the delay d itself, from which both follow.
+    // The read entry and fraction of each frame while someone fades; otherwise the delay d
+    // itself, from which both follow (the frame-block taps want it whole).
     alignas(64) int32_t entry[kCrowdBatchFrames][kCrowdLanes];
     alignas(64) float frac[kCrowdBatchFrames][kCrowdLanes];
     alignas(64) float delay[kCrowdBatchFrames][kCrowdLanes];
@@ -38,10 +38,10 @@ struct CrowdScratch {
     alignas(64) float wet[2][kCrowdBatchFrames];                // diffused input, then the people's sum
 };
 
-// Audio: vector kernels; call one only when the CPU has its instructions (SupportedCrowdKernels).
+// Audio: vector kernels, 4, 8 and 16 lanes; call one only when the CPU has its instructions
+// (SupportedCrowdKernels).
 void RenderCrowdSse2(MurmurhallPlug& engine, const CrowdRun& run);
 void RenderCrowdAvx2(MurmurhallPlug& engine, const CrowdRun& run);
-// Audio: AVX-512, tapping blocks of 16 frames per person where it can (the people summed in order).
 void RenderCrowdAvx512Frames(MurmurhallPlug& engine, const CrowdRun& run);
 
 struct CrowdKernelEntry {

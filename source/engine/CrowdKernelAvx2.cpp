@@ -41,7 +41,11 @@ struct V {
     static M Neq(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_NEQ_UQ); }
     static M Eq(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_EQ_OQ); }
     static M Ge(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_GE_OQ); }
+    static M Eqi(I a, I b) { return _mm256_castsi256_ps(_mm256_cmpeq_epi32(a, b)); }
+    static M Gti(I a, I b) { return _mm256_castsi256_ps(_mm256_cmpgt_epi32(a, b)); }
+    static unsigned Bits(M m) { return static_cast<unsigned>(_mm256_movemask_ps(m)); }
     static M And(M a, M b) { return _mm256_and_ps(a, b); }
+    static M Or(M a, M b) { return _mm256_or_ps(a, b); }
     static M AndNot(M a, M b) { return _mm256_andnot_ps(a, b); }
     static bool Any(M m) { return _mm256_movemask_ps(m) != 0; }
     static F Select(M m, F a, F b) { return _mm256_blendv_ps(b, a, m); }
@@ -87,6 +91,29 @@ struct V {
         a1 = _mm256_shuffle_ps(a01, a23, 0xDD);
         b0 = _mm256_shuffle_ps(b01, b23, 0x88);
         b1 = _mm256_shuffle_ps(b01, b23, 0xDD);
+    }
+
+    // Rows s0..s0+7, lanes first..first+7, become one 8-frame column per person: each group of four
+    // columns starts as the 16-byte pieces of rows r and 4 + r, then an in-lane 4 x 4 transpose.
+    static void Transpose(const float (*rows)[kCrowdLanes], int s0, int first, float (*columns)[W]) {
+        for (int column = first; column < first + W; column += 4) {
+            auto pieces = [&](int r) {
+                return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_load_ps(rows[s0 + r] + column)),
+                                            _mm_load_ps(rows[s0 + 4 + r] + column), 1);
+            };
+            const F x0 = pieces(0);
+            const F x1 = pieces(1);
+            const F x2 = pieces(2);
+            const F x3 = pieces(3);
+            const F t0 = _mm256_unpacklo_ps(x0, x1);
+            const F t1 = _mm256_unpackhi_ps(x0, x1);
+            const F t2 = _mm256_unpacklo_ps(x2, x3);
+            const F t3 = _mm256_unpackhi_ps(x2, x3);
+            _mm256_store_ps(columns[column], _mm256_shuffle_ps(t0, t2, 0x44));
+            _mm256_store_ps(columns[column + 1], _mm256_shuffle_ps(t0, t2, 0xEE));
+            _mm256_store_ps(columns[column + 2], _mm256_shuffle_ps(t1, t3, 0x44));
+            _mm256_store_ps(columns[column + 3], _mm256_shuffle_ps(t1, t3, 0xEE));
+        }
     }
 };
 

@@ -38,7 +38,11 @@ struct V {
     static M Neq(F a, F b) { return _mm_cmpneq_ps(a, b); }
     static M Eq(F a, F b) { return _mm_cmpeq_ps(a, b); }
     static M Ge(F a, F b) { return _mm_cmpge_ps(a, b); }
+    static M Eqi(I a, I b) { return _mm_castsi128_ps(_mm_cmpeq_epi32(a, b)); }
+    static M Gti(I a, I b) { return _mm_castsi128_ps(_mm_cmpgt_epi32(a, b)); }
+    static unsigned Bits(M m) { return static_cast<unsigned>(_mm_movemask_ps(m)); }
     static M And(M a, M b) { return _mm_and_ps(a, b); }
+    static M Or(M a, M b) { return _mm_or_ps(a, b); }
     static M AndNot(M a, M b) { return _mm_andnot_ps(a, b); }
     static bool Any(M m) { return _mm_movemask_ps(m) != 0; }
     static F Select(M m, F a, F b) { return _mm_or_ps(_mm_and_ps(m, a), _mm_andnot_ps(m, b)); }
@@ -76,6 +80,19 @@ struct V {
         a1 = _mm_shuffle_ps(a01, a23, 0xDD);
         b0 = _mm_shuffle_ps(b01, b23, 0x88);
         b1 = _mm_shuffle_ps(b01, b23, 0xDD);
+    }
+
+    // Rows s0..s0+3, lanes first..first+3, become one 4-frame column per person.
+    static void Transpose(const float (*rows)[kCrowdLanes], int s0, int first, float (*columns)[W]) {
+        F r0 = _mm_load_ps(rows[s0] + first);
+        F r1 = _mm_load_ps(rows[s0 + 1] + first);
+        F r2 = _mm_load_ps(rows[s0 + 2] + first);
+        F r3 = _mm_load_ps(rows[s0 + 3] + first);
+        _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+        _mm_store_ps(columns[first], r0);
+        _mm_store_ps(columns[first + 1], r1);
+        _mm_store_ps(columns[first + 2], r2);
+        _mm_store_ps(columns[first + 3], r3);
     }
 };
 

@@ -2,21 +2,24 @@
 // compiled once per instruction set. Include it only from a kernel source file, after every other
 // header, inside that file's target region and anonymous namespace, with V defined:
 //   V::W lanes; V::F floats, V::I 32-bit integers, V::M a lane mask; load/store/set1, arithmetic,
-//   compares giving M, Select(m, a, b) = m ? a : b, Taps (the four line values of W people).
+//   compares giving M, Select(m, a, b) = m ? a : b, Bits(m), Taps (the four line values of W
+//   people in one frame) and Transpose (a W x W block of a first-pass row array).
 //
 // Every person's float operations are the per-sample steps' own, in the same order, so the
 // oscillators, fades and delays come out bit for bit; only the order of summing the people differs.
 //
 // A run is rendered in batches of up to kCrowdBatchFrames frames:
 //   1. read and guard the input of every frame;
-//   2. step every person through the batch (lanes are people, frames in order): the modulation
-//      oscillators, the delay and read position, the shift oscillator, gain and person fade; the
-//      per-frame results go to the engine's scratch;
+//   2. step every person through the batch (lanes are people, frames in order, two vectors of
+//      people at a time): the modulation oscillators, the delay, the shift oscillator, gain and
+//      person fade; the per-frame results go to the engine's scratch;
 //   3. the serial per-channel work: diffuser, Hilbert, line writes. When no read of the batch can
 //      reach an entry written later in the batch it runs for the whole batch first (each allpass
 //      vectorised over the frames, the Hilbert sections of both channels as one pipelined bank),
 //      otherwise frame by frame with the taps;
-//   4. the taps: per frame, every heard person's two interpolated reads, shifted, panned, summed;
+//   4. the taps: every heard person's two interpolated reads, shifted, panned, summed; over
+//      blocks of W frames per person where the lines are written first and nobody fades
+//      (FrameBlockTaps), otherwise per frame over W people;
 //   5. wet, dry and the global fade into the outputs.
 
 constexpr float kTiny = 1e-20f;        // keeps the recursive filters out of denormals
@@ -394,20 +397,167 @@ inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s,
     if constexpr (kChannels == 2) scratch.wet[1][s] = V::Sum(sum1);
 }
 
-// A kernel that can tap whole blocks of frames at once (when the batch's lines are written first
-// and nobody fades) passes a BlockTaps whose Run<channels> taps frames from 0 on, for the people
-// first..last - 1 in order, and returns how many frames it did; the rest are tapped per frame.
-struct NoBlockTaps {
-    static constexpr bool kTapsBlocks = false;
+// Step 4 over blocks of W frames, lanes being frames: while a person's whole delay holds, the
+// person's reads in W consecutive frames are W consecutive line entries, two plain loads per line.
+// The per-person values come from the first pass's rows through W x W transposes (V::Transpose).
+// The people whose delay holds through the block are tapped first, the rest after; only the order
+// of summing the people differs from the per-sample order of steps.
+struct FrameBlockTaps {
+    static constexpr int W = V::W;
+    using F = typename V::F;
+    using I = typename V::I;
+    using M = typename V::M;
+
+    struct Columns {  // one block's per-person values, frames along the lanes
+        alignas(64) float shiftSin[kCrowdLanes][W];
+        alignas(64) float shiftCos[kCrowdLanes][W];
+        alignas(64) float delay[kCrowdLanes][W];
+    };
+
+    // Taps whole blocks from frame 0 on for the people first..last - 1; returns the frames done.
     template <int kChannels>
-    static int Run(const MurmurhallPlug&, CrowdScratch&, int /*frames*/, int /*writePos*/, int /*first*/,
-                   int /*last*/) {
-        return 0;
+    static int Run(const MurmurhallPlug& engine, CrowdScratch& scratch, int frames, int writePos, int first,
+                   int last) {
+        Columns columns;
+        int s = 0;
+        for (; s + W <= frames; s += W) TapBlock<kChannels>(engine, scratch, columns, s, writePos, first, last);
+        return s;
+    }
+
+private:
+    // Transposes the block's rows for groups firstGroup..lastGroup and returns a bit per person
+    // whose whole delay holds through the block with a run of reads that does not wrap.
+    static uint64_t Prepare(const CrowdScratch& scratch, int s0, int position, int firstGroup, int lastGroup,
+                            Columns& cols) {
+        uint64_t steady = 0;
+        for (int k = firstGroup; k <= lastGroup; ++k) {
+            const int first = k * W;
+            V::Transpose(scratch.shiftSin, s0, first, cols.shiftSin);
+            V::Transpose(scratch.shiftCos, s0, first, cols.shiftCos);
+            V::Transpose(scratch.delay, s0, first, cols.delay);
+            const I whole = V::Cvtt(V::Load(scratch.delay[s0] + first));
+            M same = V::Eqi(whole, whole);
+            for (int f = 1; f < W; ++f) same = V::And(same, V::Eqi(whole, V::Cvtt(V::Load(scratch.delay[s0 + f] + first))));
+            // A run reads entries i..i+W: the guard entry kLineSize but no further.
+            const I base = V::Andi(V::Subi(V::Set1i(position), whole), V::Set1i(kLineMask));
+            same = V::AndNot(V::Gti(base, V::Set1i(kLineSize - W)), same);
+            steady |= static_cast<uint64_t>(V::Bits(same)) << first;
+        }
+        return steady;
+    }
+
+    // y for W frames of one person reading entries i..i+W of one channel's A and B lines. With
+    // kStepped, the frames not in onFirst read one entry earlier (step 1) or later (step -1): the
+    // whole delay stepped once inside the block.
+    template <bool kStepped>
+    [[gnu::always_inline]] static F Tap(const float* lineA, const float* lineB, uint32_t i, F sn, F cs, F frac,
+                                        M onFirst, int step) {
+        F a0 = V::Loadu(lineA + i);
+        F a1 = V::Loadu(lineA + i + 1);
+        F b0 = V::Loadu(lineB + i);
+        F b1 = V::Loadu(lineB + i + 1);
+        if constexpr (kStepped) {
+            if (step > 0) {
+                a1 = V::Select(onFirst, a1, a0);
+                a0 = V::Select(onFirst, a0, V::Loadu(lineA + i - 1));
+                b1 = V::Select(onFirst, b1, b0);
+                b0 = V::Select(onFirst, b0, V::Loadu(lineB + i - 1));
+            } else {
+                a0 = V::Select(onFirst, a0, a1);
+                a1 = V::Select(onFirst, a1, V::Loadu(lineA + i + 2));
+                b0 = V::Select(onFirst, b0, b1);
+                b1 = V::Select(onFirst, b1, V::Loadu(lineB + i + 2));
+            }
+        }
+        const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
+        const F y0 = V::Add(V::Mul(cs, b0), V::Mul(sn, a0));
+        return V::Add(y1, V::Mul(frac, V::Sub(y0, y1)));
+    }
+
+    // The same read for one frame.
+    static float TapOne(const float* lineA, const float* lineB, uint32_t i, float sn, float cs, float frac) {
+        const float y1 = cs * lineB[i + 1] + sn * lineA[i + 1];
+        const float y0 = cs * lineB[i] + sn * lineA[i];
+        return y1 + frac * (y0 - y1);
+    }
+
+    // Frames s0..s0+W-1 of a batch whose lines are all written and in which nobody fades: people
+    // pBegin..pEnd-1, each with its gains of row 0.
+    template <int kChannels>
+    static void TapBlock(const MurmurhallPlug& engine, CrowdScratch& scratch, Columns& cols, int s0, int writePos,
+                         int pBegin, int pEnd) {
+        const float* lineA0 = engine.fLine[0][0];
+        const float* lineB0 = engine.fLine[0][1];
+        const float* lineA1 = engine.fLine[kChannels - 1][0];
+        const float* lineB1 = engine.fLine[kChannels - 1][1];
+        const int position = (writePos + s0) & kLineMask;  // frame s0's write entry
+        F sum0 = V::Set1(0.0f);
+        F sum1 = V::Set1(0.0f);
+        uint64_t steady = 0;
+        uint64_t heard = 0;
+        if (pBegin < pEnd) {
+            steady = Prepare(scratch, s0, position, pBegin / W, (pEnd - 1) / W, cols);
+            heard = (pEnd == 64 ? ~uint64_t{0} : (uint64_t{1} << pEnd) - 1) & ~((uint64_t{1} << pBegin) - 1);
+        }
+        for (uint64_t m = steady & heard; m != 0; m &= m - 1) {
+            const int p = __builtin_ctzll(m);
+            const F d = V::Load(cols.delay[p]);
+            const F frac = V::Sub(d, V::Cvt(V::Cvtt(d)));
+            const F sn = V::Load(cols.shiftSin[p]);
+            const F cs = V::Load(cols.shiftCos[p]);
+            const uint32_t base = static_cast<uint32_t>(position - static_cast<int>(cols.delay[p][0])) & kLineMask;
+            sum0 = V::Add(sum0, V::Mul(V::Set1(scratch.gain[0][0][p]), Tap<false>(lineA0, lineB0, base, sn, cs, frac, M{}, 0)));
+            if constexpr (kChannels == 2)
+                sum1 = V::Add(sum1,
+                              V::Mul(V::Set1(scratch.gain[1][0][p]), Tap<false>(lineA1, lineB1, base, sn, cs, frac, M{}, 0)));
+        }
+        for (uint64_t m = ~steady & heard; m != 0; m &= m - 1) {
+            const int p = __builtin_ctzll(m);
+            const float g0 = scratch.gain[0][0][p];
+            const float g1 = scratch.gain[1][0][p];
+            const F d = V::Load(cols.delay[p]);
+            const I whole = V::Cvtt(d);
+            const F frac = V::Sub(d, V::Cvt(whole));
+            const F sn = V::Load(cols.shiftSin[p]);
+            const F cs = V::Load(cols.shiftCos[p]);
+            const int firstWhole = static_cast<int>(cols.delay[p][0]);
+            const int lastWhole = static_cast<int>(cols.delay[p][W - 1]);
+            const M onFirst = V::Eqi(whole, V::Set1i(firstWhole));
+            const M onLast = V::Eqi(whole, V::Set1i(lastWhole));
+            const uint32_t base = static_cast<uint32_t>(position - firstWhole) & kLineMask;
+            const uint32_t alt = static_cast<uint32_t>(position - lastWhole) & kLineMask;
+            const bool fits = base <= kLineSize - W && alt <= kLineSize - W;
+            const int step = lastWhole - firstWhole;
+            if (V::Bits(V::Or(onFirst, onLast)) == (1u << W) - 1u && (step == 1 || step == -1) && fits) {
+                sum0 = V::Add(sum0, V::Mul(V::Set1(g0), Tap<true>(lineA0, lineB0, base, sn, cs, frac, onFirst, step)));
+                if constexpr (kChannels == 2)
+                    sum1 = V::Add(sum1, V::Mul(V::Set1(g1), Tap<true>(lineA1, lineB1, base, sn, cs, frac, onFirst, step)));
+                continue;
+            }
+            // Rare: the whole delay steps by more than one, or a run would wrap round the ring.
+            alignas(64) float acc[2][W];
+            alignas(64) int32_t wholes[W];
+            alignas(64) float fracs[W];
+            V::Store(acc[0], sum0);
+            V::Store(acc[1], sum1);
+            V::Storei(wholes, whole);
+            V::Store(fracs, frac);
+            for (int f = 0; f < W; ++f) {
+                const uint32_t entry = static_cast<uint32_t>(position + f - wholes[f]) & kLineMask;
+                const float sf = cols.shiftSin[p][f];
+                const float cf = cols.shiftCos[p][f];
+                acc[0][f] += g0 * TapOne(lineA0, lineB0, entry, sf, cf, fracs[f]);
+                if constexpr (kChannels == 2) acc[1][f] += g1 * TapOne(lineA1, lineB1, entry, sf, cf, fracs[f]);
+            }
+            sum0 = V::Load(acc[0]);
+            sum1 = V::Load(acc[1]);
+        }
+        V::Store(scratch.wet[0] + s0, sum0);
+        if constexpr (kChannels == 2) V::Store(scratch.wet[1] + s0, sum1);
     }
 };
 
-template <class BlockTaps = NoBlockTaps>
-void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
+inline void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
     CrowdScratch& scratch = engine.crowdScratch;
     PersonStates& ps = engine.person;
     const int channels = run.numOutputs;
@@ -452,8 +602,8 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
         // The block taps want the delays; every other tap reads entries and fractions.
         const float largest =
             fading ? StepPeople<true, false>(engine, scratch, groupsStepped, frames, writePos, population, solo, selected)
-                   : StepPeople<false, BlockTaps::kTapsBlocks>(engine, scratch, groupsStepped, frames, writePos,
-                                                               population, solo, selected);
+                   : StepPeople<false, true>(engine, scratch, groupsStepped, frames, writePos, population, solo,
+                                             selected);
         const int gainRow = fading ? 1 : 0;  // frame s uses gain row s * gainRow
 
         // 3 and 4. A read reaches back at most trunc(largest) + 1 entries from its frame's write
@@ -462,12 +612,12 @@ void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
         if (linesFirst) WriteLinesBatch(engine, scratch, channels, diffuse, frames, writePos);
         int s = 0;
         if (linesFirst && !fading)
-            s = channels == 2 ? BlockTaps::template Run<2>(engine, scratch, frames, writePos, firstHeard, lastHeard)
-                              : BlockTaps::template Run<1>(engine, scratch, frames, writePos, firstHeard, lastHeard);
+            s = channels == 2 ? FrameBlockTaps::Run<2>(engine, scratch, frames, writePos, firstHeard, lastHeard)
+                              : FrameBlockTaps::Run<1>(engine, scratch, frames, writePos, firstHeard, lastHeard);
         for (; s < frames; ++s) {
             if (!linesFirst) WriteLinesFrame(engine, scratch, channels, diffuse, s, (writePos + s) & kLineMask);
             const int position = (writePos + s) & kLineMask;
-            const bool delayRows = BlockTaps::kTapsBlocks && !fading;
+            const bool delayRows = !fading;
             if (channels == 2)
                 delayRows ? TapFrame<2, true>(engine, scratch, s, position, s * gainRow, firstTapped, groupsTapped)
                           : TapFrame<2, false>(engine, scratch, s, position, s * gainRow, firstTapped, groupsTapped);
