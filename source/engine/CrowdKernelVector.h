@@ -412,6 +412,7 @@ struct FrameBlockTaps {
         alignas(64) float shiftSin[kCrowdLanes][W];
         alignas(64) float shiftCos[kCrowdLanes][W];
         alignas(64) float delay[kCrowdLanes][W];
+        alignas(64) int32_t base[kCrowdLanes];  // first frame's read entry
     };
 
     // Taps whole blocks from frame 0 on for the people first..last - 1; returns the frames done.
@@ -440,6 +441,7 @@ private:
             for (int f = 1; f < W; ++f) same = V::And(same, V::Eqi(whole, V::Cvtt(V::Load(scratch.delay[s0 + f] + first))));
             // A run reads entries i..i+W: the guard entry kLineSize but no further.
             const I base = V::Andi(V::Subi(V::Set1i(position), whole), V::Set1i(kLineMask));
+            V::Storei(cols.base + first, base);
             same = V::AndNot(V::Gti(base, V::Set1i(kLineSize - W)), same);
             steady |= static_cast<uint64_t>(V::Bits(same)) << first;
         }
@@ -505,7 +507,7 @@ private:
             const F frac = V::Sub(d, V::Cvt(V::Cvtt(d)));
             const F sn = V::Load(cols.shiftSin[p]);
             const F cs = V::Load(cols.shiftCos[p]);
-            const uint32_t base = static_cast<uint32_t>(position - static_cast<int>(cols.delay[p][0])) & kLineMask;
+            const uint32_t base = static_cast<uint32_t>(cols.base[p]);
             sum0 = V::Add(sum0, V::Mul(V::Set1(scratch.gain[0][0][p]), Tap<false>(lineA0, lineB0, base, sn, cs, frac, M{}, 0)));
             if constexpr (kChannels == 2)
                 sum1 = V::Add(sum1,
