@@ -413,6 +413,8 @@ struct FrameBlockTaps {
         alignas(64) float shiftCos[kCrowdLanes][W];
         alignas(64) float delay[kCrowdLanes][W];
         alignas(64) int32_t base[kCrowdLanes];  // first frame's read entry
+        alignas(64) int32_t firstWhole[kCrowdLanes];  // first and last frame's whole delay
+        alignas(64) int32_t lastWhole[kCrowdLanes];
     };
 
     // Taps whole blocks from frame 0 on for the people first..last - 1; returns the frames done.
@@ -438,7 +440,13 @@ private:
             V::Transpose(scratch.delay, s0, first, cols.delay);
             const I whole = V::Cvtt(V::Load(scratch.delay[s0] + first));
             M same = V::Eqi(whole, whole);
-            for (int f = 1; f < W; ++f) same = V::And(same, V::Eqi(whole, V::Cvtt(V::Load(scratch.delay[s0 + f] + first))));
+            I later = whole;
+            for (int f = 1; f < W; ++f) {
+                later = V::Cvtt(V::Load(scratch.delay[s0 + f] + first));
+                same = V::And(same, V::Eqi(whole, later));
+            }
+            V::Storei(cols.firstWhole + first, whole);
+            V::Storei(cols.lastWhole + first, later);
             // A run reads entries i..i+W: the guard entry kLineSize but no further.
             const I base = V::Andi(V::Subi(V::Set1i(position), whole), V::Set1i(kLineMask));
             V::Storei(cols.base + first, base);
@@ -522,14 +530,14 @@ private:
             const F frac = V::Sub(d, V::Cvt(whole));
             const F sn = V::Load(cols.shiftSin[p]);
             const F cs = V::Load(cols.shiftCos[p]);
-            const int firstWhole = static_cast<int>(cols.delay[p][0]);
-            const int lastWhole = static_cast<int>(cols.delay[p][W - 1]);
+            const int firstWhole = cols.firstWhole[p];
+            const int lastWhole = cols.lastWhole[p];
+            const int step = lastWhole - firstWhole;
+            const uint32_t base = static_cast<uint32_t>(cols.base[p]);
+            const uint32_t alt = static_cast<uint32_t>(position - lastWhole) & kLineMask;
             const M onFirst = V::Eqi(whole, V::Set1i(firstWhole));
             const M onLast = V::Eqi(whole, V::Set1i(lastWhole));
-            const uint32_t base = static_cast<uint32_t>(position - firstWhole) & kLineMask;
-            const uint32_t alt = static_cast<uint32_t>(position - lastWhole) & kLineMask;
             const bool fits = base <= kLineSize - W && alt <= kLineSize - W;
-            const int step = lastWhole - firstWhole;
             if (V::Bits(V::Or(onFirst, onLast)) == (1u << W) - 1u && (step == 1 || step == -1) && fits) {
                 sum0 = V::Add(sum0, V::Mul(V::Set1(g0), Tap<true>(lineA0, lineB0, base, sn, cs, frac, onFirst, step)));
                 if constexpr (kChannels == 2)
