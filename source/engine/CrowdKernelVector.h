@@ -235,11 +235,17 @@ inline void DiffuseBatch(allpass& stage, float* x, int frames) {
         float* m = memory + position;
         float* v = x + s;
         int i = 0;
-        for (; i + V::W < stretch; i += V::W) {  // the last frame stays scalar, for lastOutput
+        F y = V::Set1(last);
+        for (; i + V::W <= stretch; i += V::W) {
             const F in = V::Loadu(v + i);
-            const F y = V::Add(V::Mul(vng, in), V::Loadu(m + i));
+            y = V::Add(V::Mul(vng, in), V::Loadu(m + i));
             V::Storeu(m + i, V::Add(V::Mul(vg, y), in));
             V::Storeu(v + i, V::Add(y, tiny));
+        }
+        if (i > 0) {  // the last vector's last lane is the output so far
+            alignas(64) float lanes[V::W];
+            V::Store(lanes, y);
+            last = lanes[V::W - 1];
         }
         for (; i < stretch; ++i) {
             const float in = v[i];
@@ -337,10 +343,17 @@ inline void WriteLinesBatch(MurmurhallPlug& engine, CrowdScratch& scratch, int c
                             int writePos) {
     for (int c = 0; c < channels; ++c) {
         float* x = scratch.wet[c];
-        for (int s = 0; s < frames; ++s) x[s] = scratch.dry[c][s];
-        if (diffuse)
+        const float* dry = scratch.dry[c];
+        int s = 0;
+        if (diffuse) {
+            for (; s + V::W <= frames; s += V::W) V::Store(x + s, V::Load(dry + s));
+            for (; s < frames; ++s) x[s] = dry[s];
             for (allpass& stage : engine.diffuser[c]) DiffuseBatch(stage, x, frames);
-        for (int s = 0; s < frames; ++s) x[s] = x[s] + kTiny;
+            dry = x;
+            s = 0;
+        }
+        for (; s + V::W <= frames; s += V::W) V::Store(x + s, V::Add(V::Load(dry + s), V::Set1(kTiny)));
+        for (; s < frames; ++s) x[s] = dry[s] + kTiny;
     }
     HilbertBank bank(engine, channels);
     bank.Run(scratch.wet[0], scratch.wet[channels == 2 ? 1 : 0], frames, writePos);
