@@ -12,6 +12,11 @@ struct V {
     static I Loadi(const int32_t* p) { return _mm512_load_si512(p); }
     static void Storei(int32_t* p, I v) { _mm512_store_si512(p, v); }
     static F Loadu(const float* p) { return _mm512_loadu_ps(p); }
+    // Loadu(p + 1) given now = Loadu(p): one 4-byte load instead of a second line-straddling one.
+    static F LoadNext(const float* p, F now) {
+        return _mm512_castsi512_ps(
+            _mm512_alignr_epi32(_mm512_castps_si512(_mm512_set1_ps(p[W])), _mm512_castps_si512(now), 1));
+    }
     static void Storeu(float* p, F v) { _mm512_storeu_ps(p, v); }
     static F Set1(float x) { return _mm512_set1_ps(x); }
     static I Set1i(int32_t x) { return _mm512_set1_epi32(x); }

@@ -2,7 +2,8 @@
 // compiled once per instruction set. Include it only from a kernel source file, after every other
 // header, inside that file's target region and anonymous namespace, with V defined:
 //   V::W lanes; V::F floats, V::I 32-bit integers, V::M a lane mask; load/store/set1, arithmetic,
-//   compares giving M, Select(m, a, b) = m ? a : b, Bits(m), Taps (the four line values of W
+//   compares giving M, Select(m, a, b) = m ? a : b, Bits(m), LoadNext (Loadu(p + 1) given
+//   Loadu(p)), Taps (the four line values of W
 //   people in one frame) and Transpose (a W x W block of a first-pass row array).
 //
 // Every person's float operations are the per-sample steps' own, in the same order, so the
@@ -476,9 +477,9 @@ private:
     [[gnu::always_inline]] static F Tap(const float* lineA, const float* lineB, uint32_t i, F sn, F cs, F frac,
                                         M onFirst, int step) {
         F a0 = V::Loadu(lineA + i);
-        F a1 = V::Loadu(lineA + i + 1);
+        F a1 = V::LoadNext(lineA + i, a0);
         F b0 = V::Loadu(lineB + i);
-        F b1 = V::Loadu(lineB + i + 1);
+        F b1 = V::LoadNext(lineB + i, b0);
         if constexpr (kStepped) {
             if (step > 0) {
                 a1 = V::Select(onFirst, a1, a0);
