@@ -25,6 +25,7 @@ struct V {
     static void Storei(int32_t* p, I v) { _mm256_store_si256(reinterpret_cast<__m256i*>(p), v); }
     static F Loadu(const float* p) { return _mm256_loadu_ps(p); }
     static F LoadNext(const float* p, F) { return _mm256_loadu_ps(p + 1); }
+    static F LoadPrevious(const float* p, F) { return _mm256_loadu_ps(p - 1); }
     static void Storeu(float* p, F v) { _mm256_storeu_ps(p, v); }
     static F Set1(float x) { return _mm256_set1_ps(x); }
     static I Set1i(int32_t x) { return _mm256_set1_epi32(x); }

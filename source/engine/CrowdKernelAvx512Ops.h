@@ -17,6 +17,11 @@ struct V {
         return _mm512_castsi512_ps(
             _mm512_alignr_epi32(_mm512_castps_si512(_mm512_set1_ps(p[W])), _mm512_castps_si512(now), 1));
     }
+    // Loadu(p - 1) given now = Loadu(p), likewise.
+    static F LoadPrevious(const float* p, F now) {
+        return _mm512_castsi512_ps(
+            _mm512_alignr_epi32(_mm512_castps_si512(now), _mm512_castps_si512(_mm512_set1_ps(p[-1])), 15));
+    }
     static void Storeu(float* p, F v) { _mm512_storeu_ps(p, v); }
     static F Set1(float x) { return _mm512_set1_ps(x); }
     static I Set1i(int32_t x) { return _mm512_set1_epi32(x); }

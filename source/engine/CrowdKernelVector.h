@@ -483,14 +483,16 @@ private:
         if constexpr (kStepped) {
             if (step > 0) {
                 a1 = V::Select(onFirst, a1, a0);
-                a0 = V::Select(onFirst, a0, V::Loadu(lineA + i - 1));
+                a0 = V::Select(onFirst, a0, V::LoadPrevious(lineA + i, a0));
                 b1 = V::Select(onFirst, b1, b0);
-                b0 = V::Select(onFirst, b0, V::Loadu(lineB + i - 1));
+                b0 = V::Select(onFirst, b0, V::LoadPrevious(lineB + i, b0));
             } else {
+                const F a2 = V::LoadNext(lineA + i + 1, a1);
+                const F b2 = V::LoadNext(lineB + i + 1, b1);
                 a0 = V::Select(onFirst, a0, a1);
-                a1 = V::Select(onFirst, a1, V::Loadu(lineA + i + 2));
+                a1 = V::Select(onFirst, a1, a2);
                 b0 = V::Select(onFirst, b0, b1);
-                b1 = V::Select(onFirst, b1, V::Loadu(lineB + i + 2));
+                b1 = V::Select(onFirst, b1, b2);
             }
         }
         const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
