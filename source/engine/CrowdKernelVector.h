@@ -2,9 +2,9 @@
 // compiled once per instruction set. Include it only from a kernel source file, after every other
 // header, inside that file's target region and anonymous namespace, with V defined:
 //   V::W lanes; V::F floats, V::I 32-bit integers, V::M a lane mask; load/store/set1, arithmetic,
-//   compares giving M, Select(m, a, b) = m ? a : b, Bits(m), LoadNext (Loadu(p + 1) given
-//   Loadu(p)), Taps (the four line values of W
-//   people in one frame) and Transpose (a W x W block of a first-pass row array).
+//   compares giving M, Select(m, a, b) = m ? a : b, Bits(m), LoadNext and LoadPrevious (Loadu(p + 1)
+//   and Loadu(p - 1) given Loadu(p)), Taps (the four line values of W people in one frame) and
+//   Transpose (a W x W block of a first-pass row array).
 //
 // Every person's float operations are the per-sample steps' own, in the same order, so the
 // oscillators, fades and delays come out bit for bit; only the order of summing the people differs.
