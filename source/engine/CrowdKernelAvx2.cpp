@@ -13,6 +13,8 @@
 
 namespace {
 
+#include "engine/CrowdKernelTranspose8.h"
+
 struct V {
     static constexpr int W = 8;
     using F = __m256;
@@ -95,27 +97,10 @@ struct V {
         b1 = _mm256_shuffle_ps(b01, b23, 0xDD);
     }
 
-    // Rows s0..s0+7, lanes first..first+7, become one 8-frame column per person: each group of four
-    // columns starts as the 16-byte pieces of rows r and 4 + r, then an in-lane 4 x 4 transpose.
+    // Rows s0..s0+7, lanes first..first+7, become one 8-frame column per person.
     static void Transpose(const float (*rows)[kCrowdLanes], int s0, int first, float (*columns)[W]) {
-        for (int column = first; column < first + W; column += 4) {
-            auto pieces = [&](int r) {
-                return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_load_ps(rows[s0 + r] + column)),
-                                            _mm_load_ps(rows[s0 + 4 + r] + column), 1);
-            };
-            const F x0 = pieces(0);
-            const F x1 = pieces(1);
-            const F x2 = pieces(2);
-            const F x3 = pieces(3);
-            const F t0 = _mm256_unpacklo_ps(x0, x1);
-            const F t1 = _mm256_unpackhi_ps(x0, x1);
-            const F t2 = _mm256_unpacklo_ps(x2, x3);
-            const F t3 = _mm256_unpackhi_ps(x2, x3);
-            _mm256_store_ps(columns[column], _mm256_shuffle_ps(t0, t2, 0x44));
-            _mm256_store_ps(columns[column + 1], _mm256_shuffle_ps(t0, t2, 0xEE));
-            _mm256_store_ps(columns[column + 2], _mm256_shuffle_ps(t1, t3, 0x44));
-            _mm256_store_ps(columns[column + 3], _mm256_shuffle_ps(t1, t3, 0xEE));
-        }
+        for (int column = first; column < first + W; column += 4)
+            TransposeEightByFour<W>(rows, s0, column, columns[column]);
     }
 };
 

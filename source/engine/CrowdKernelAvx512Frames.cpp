@@ -18,6 +18,8 @@
 
 namespace {
 
+#include "engine/CrowdKernelTranspose8.h"
+
 #include "engine/CrowdKernelAvx512Ops.h"
 
 #include "engine/CrowdKernelVector.h"

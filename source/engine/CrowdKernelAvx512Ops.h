@@ -97,32 +97,13 @@ struct V {
         b1 = _mm512_shuffle_ps(b01, b23, 0xDD);
     }
 
-    // Rows s0..s0+15, lanes first..first+15, become one 16-frame column per person, as two 8 x 8
-    // blocks per four columns: each starts as the 16-byte pieces of rows r and 4 + r, then an
-    // in-lane 4 x 4 transpose (measured cheaper here than 512-bit shuffles, which this CPU runs at
-    // half the rate).
+    // Rows s0..s0+15, lanes first..first+15, become one 16-frame column per person, as 8 x 4 pieces
+    // of 256-bit shuffles (measured cheaper here than 512-bit ones, which this CPU runs at half the
+    // rate).
     static void Transpose(const float (*rows)[kCrowdLanes], int s0, int first, float (*columns)[W]) {
-        for (int half = 0; half < 2; ++half) {
-            const int f0 = s0 + 8 * half;
+        for (int half = 0; half < 2; ++half)
 #pragma GCC unroll 4
-            for (int column = first; column < first + W; column += 4) {
-                auto pieces = [&](int r) {
-                    return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_load_ps(rows[f0 + r] + column)),
-                                                _mm_load_ps(rows[f0 + 4 + r] + column), 1);
-                };
-                const __m256 x0 = pieces(0);
-                const __m256 x1 = pieces(1);
-                const __m256 x2 = pieces(2);
-                const __m256 x3 = pieces(3);
-                const __m256 t0 = _mm256_unpacklo_ps(x0, x1);
-                const __m256 t1 = _mm256_unpackhi_ps(x0, x1);
-                const __m256 t2 = _mm256_unpacklo_ps(x2, x3);
-                const __m256 t3 = _mm256_unpackhi_ps(x2, x3);
-                _mm256_store_ps(columns[column] + 8 * half, _mm256_shuffle_ps(t0, t2, 0x44));
-                _mm256_store_ps(columns[column + 1] + 8 * half, _mm256_shuffle_ps(t0, t2, 0xEE));
-                _mm256_store_ps(columns[column + 2] + 8 * half, _mm256_shuffle_ps(t1, t3, 0x44));
-                _mm256_store_ps(columns[column + 3] + 8 * half, _mm256_shuffle_ps(t1, t3, 0xEE));
-            }
-        }
+            for (int column = first; column < first + W; column += 4)
+                TransposeEightByFour<W>(rows, s0 + 8 * half, column, columns[column] + 8 * half);
     }
 };
