@@ -527,8 +527,8 @@ private:
         }
         for (uint64_t m = steady & heard; m != 0; m &= m - 1) {
             const int p = __builtin_ctzll(m);
-            const F d = V::Load(cols.delay[p]);
-            const F frac = V::Sub(d, V::Cvt(V::Cvtt(d)));
+            // The whole delay holds: the fraction is d less the first frame's whole part.
+            const F frac = V::Sub(V::Load(cols.delay[p]), V::Set1(static_cast<float>(cols.firstWhole[p])));
             const F sn = V::Load(cols.shiftSin[p]);
             const F cs = V::Load(cols.shiftCos[p]);
             const uint32_t base = static_cast<uint32_t>(cols.base[p]);
