@@ -267,7 +267,7 @@ inline void DiffuseBatch(allpass& stage, float* x, int frames) {
 // section. Level k works on frame t - k at step t, so the six levels of a step are independent and
 // each reads the previous step's output of the level before it. Each section still sees its
 // samples in order with the arithmetic of FX_HilbertAllPass::process; the last level's lanes are
-// A and B of both channels, as the lines store them.
+// A and B of both channels, kept per frame and written to the lines after the batch.
 class HilbertBank {
 public:
     HilbertBank(MurmurhallPlug& engine, int channels) : engine(engine), channels(channels) {
@@ -301,14 +301,15 @@ public:
     // x0, x1: the shifters' inputs (already with the 1e-20), one per frame.
     void Run(const float* x0, const float* x1, int frames, int writePos) {
         int t = 0;
-        for (; t < frames + 5 && (t < 5 || t >= frames); ++t) Step<false>(x0, x1, frames, t, writePos);
-        for (; t < frames; ++t) Step<true>(x0, x1, frames, t, writePos);
-        for (; t < frames + 5; ++t) Step<false>(x0, x1, frames, t, writePos);
+        for (; t < frames + 5 && (t < 5 || t >= frames); ++t) Step<false>(x0, x1, frames, t);
+        for (; t < frames; ++t) Step<true>(x0, x1, frames, t);
+        for (; t < frames + 5; ++t) Step<false>(x0, x1, frames, t);
+        Store(frames, writePos);
     }
 
 private:
     template <bool kAllLevels>
-    void Step(const float* x0, const float* x1, int frames, int t, int writePos) {
+    void Step(const float* x0, const float* x1, int frames, int t) {
 #pragma GCC unroll 6
         for (int k = 5; k >= 0; --k) {
             if (!kAllLevels && (t - k < 0 || t - k >= frames)) continue;  // no frame at this level yet
@@ -318,18 +319,43 @@ private:
             out[k] = y;
         }
         const int frame = t - 5;
-        if (frame < 0 || frame >= frames) return;
-        const int pos = (writePos + frame) & kLineMask;
-        alignas(16) float lanes[4];
-        _mm_store_ps(lanes, out[5]);
-        for (int c = 0; c < channels; ++c) {
-            engine.fLine[c][0][pos] = lanes[2 * c];
-            engine.fLine[c][1][pos] = lanes[2 * c + 1];
-            if (pos == 0) {
-                engine.fLine[c][0][kLineSize] = lanes[2 * c];
-                engine.fLine[c][1][kLineSize] = lanes[2 * c + 1];
+        if (frame >= 0 && frame < frames) results[frame] = out[5];
+    }
+
+    // The batch's A and B of both channels into the lines, four frames at a time where no
+    // frame wraps round the ring.
+    void Store(int frames, int writePos) {
+        float* a0 = engine.fLine[0][0];
+        float* b0 = engine.fLine[0][1];
+        float* a1 = engine.fLine[channels - 1][0];
+        float* b1 = engine.fLine[channels - 1][1];
+        int f = 0;
+        for (; f + 4 <= frames; f += 4) {
+            const int pos = (writePos + f) & kLineMask;
+            if (pos + 4 > kLineSize) break;
+            __m128 r0 = results[f], r1 = results[f + 1], r2 = results[f + 2], r3 = results[f + 3];
+            _MM_TRANSPOSE4_PS(r0, r1, r2, r3);  // r0: A of channel 0 for four frames, r1 its B, ...
+            if (channels == 2) {
+                _mm_storeu_ps(a1 + pos, r2);
+                _mm_storeu_ps(b1 + pos, r3);
+            }
+            _mm_storeu_ps(a0 + pos, r0);
+            _mm_storeu_ps(b0 + pos, r1);
+        }
+        for (; f < frames; ++f) {
+            const int pos = (writePos + f) & kLineMask;
+            alignas(16) float lanes[4];
+            _mm_store_ps(lanes, results[f]);
+            for (int c = 0; c < channels; ++c) {
+                engine.fLine[c][0][pos] = lanes[2 * c];
+                engine.fLine[c][1][pos] = lanes[2 * c + 1];
             }
         }
+        if (((kLineSize - writePos) & kLineMask) < frames)  // entry 0 written: its guard copy
+            for (int c = 0; c < channels; ++c) {
+                engine.fLine[c][0][kLineSize] = engine.fLine[c][0][0];
+                engine.fLine[c][1][kLineSize] = engine.fLine[c][1][0];
+            }
     }
 
     MurmurhallPlug& engine;
@@ -337,6 +363,7 @@ private:
     __m128 coef[6];
     __m128 in[6];
     __m128 out[6];
+    __m128 results[kCrowdBatchFrames];  // per frame: A, B of channel 0, A, B of channel 1
 };
 
 // Step 3 for the whole batch.
