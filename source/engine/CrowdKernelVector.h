@@ -43,8 +43,8 @@ inline typename V::F SafeInputs(typename V::F x) {
 
 // Step 2 for the W people starting at lane `first`: the constructor loads their state, Step runs
 // one frame, keeping rows of delays (kDelayRows) or of read entries and fractions, and Finish
-// stores the state back and returns the largest delay d of the batch.
-template <bool kFading, bool kDelayRows>
+// stores the state back and returns the largest delay d of the batch (with kLargest; else 1).
+template <bool kFading, bool kDelayRows, bool kLargest>
 class PeopleStepper {
     using F = typename V::F;
     using I = typename V::I;
@@ -91,7 +91,7 @@ public:
         F d = V::Add(V::Mul(delayModGain, delaySin), delayF);
         d = V::Max(d, one);  // a NaN becomes 1, as no real state can be NaN
         d = V::Min(d, V::Set1(kMaxDelay));
-        largest = V::Max(largest, d);
+        if constexpr (kLargest) largest = V::Max(largest, d);
         if constexpr (kDelayRows) {
             V::Store(scratch.delay[s] + first, d);
         } else {
@@ -169,11 +169,12 @@ private:
 };
 
 // Step 2 for every vector of people: two vectors at a time, frame by frame, so that two
-// independent oscillator chains are in flight. Returns the largest delay d of the batch.
-template <bool kFading, bool kDelayRows>
+// independent oscillator chains are in flight. Returns the largest delay d of the batch (with
+// kLargest; else 1).
+template <bool kFading, bool kDelayRows, bool kLargest>
 float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int groups, int frames, int writePos,
                  int population, bool solo, int selected) {
-    using Stepper = PeopleStepper<kFading, kDelayRows>;
+    using Stepper = PeopleStepper<kFading, kDelayRows, kLargest>;
     auto make = [&](int k) {
         const int first = k * V::W;
         const typename V::M active = V::LanesBelow(first, population);
@@ -610,6 +611,20 @@ private:
     }
 };
 
+// Whether no read of a batch of the given frames can reach an entry written later in it, judged
+// before the people are stepped and while nobody fades: d never exceeds the whole delay plus the
+// modulation depth times the delay oscillator's amplitude, which stays near 1 (2 leaves a wide
+// margin).
+inline bool LinesFitAhead(const MurmurhallPlug& engine, int population, int frames) {
+    const PersonStates& ps = engine.person;
+    float reach = 1.0f;
+    for (int p = 0; p < population; ++p) {
+        const float d = static_cast<float>(ps.iDelay[p]) + 2.0f * std::fabs(ps.fDelayModGain[p]) + 1.0f;
+        reach = d > reach ? d : reach;
+    }
+    return reach + static_cast<float>(frames + 1) < static_cast<float>(kLineSize);
+}
+
 inline void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
     CrowdScratch& scratch = engine.crowdScratch;
     PersonStates& ps = engine.person;
@@ -653,15 +668,21 @@ inline void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
             fading |= V::Any(V::And(heard, V::Neq(V::Load(ps.fFadeInc + first), V::Set1(0.0f))));
         }
         // The block taps want the delays; every other tap reads entries and fractions.
-        const float largest =
-            fading ? StepPeople<true, false>(engine, scratch, groupsStepped, frames, writePos, population, solo, selected)
-                   : StepPeople<false, true>(engine, scratch, groupsStepped, frames, writePos, population, solo,
-                                             selected);
+        // 3 and 4. A read reaches back at most trunc(d) + 1 entries from its frame's write position;
+        // it can only meet a later frame's write when that wraps round the ring. Usually a bound
+        // known before stepping settles that; otherwise the batch's largest d does.
+        const bool fitsAhead = !fading && LinesFitAhead(engine, population, frames);
+        float largest = 1.0f;
+        if (fading)
+            largest = StepPeople<true, false, true>(engine, scratch, groupsStepped, frames, writePos, population, solo,
+                                                    selected);
+        else if (fitsAhead)
+            StepPeople<false, true, false>(engine, scratch, groupsStepped, frames, writePos, population, solo, selected);
+        else
+            largest = StepPeople<false, true, true>(engine, scratch, groupsStepped, frames, writePos, population, solo,
+                                                    selected);
         const int gainRow = fading ? 1 : 0;  // frame s uses gain row s * gainRow
-
-        // 3 and 4. A read reaches back at most trunc(largest) + 1 entries from its frame's write
-        // position; it can only meet a later frame's write when that wraps round the ring.
-        const bool linesFirst = static_cast<int>(largest) + frames + 1 < kLineSize;
+        const bool linesFirst = fitsAhead || static_cast<int>(largest) + frames + 1 < kLineSize;
         if (linesFirst) WriteLinesBatch(engine, scratch, channels, diffuse, frames, writePos);
         int s = 0;
         if (linesFirst && !fading)
