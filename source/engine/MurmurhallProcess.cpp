@@ -1,5 +1,6 @@
 // The block driver: block-start derivation, the global fade, and the split of a block into runs of
 // frames that the crowd kernel renders.
+#include <algorithm>
 #include <cmath>
 
 #if defined(__SSE__)
@@ -71,22 +72,30 @@ void MurmurhallPlug::DoProcessReplacing(float** inputs, float** outputs, int num
 
     for (int s = 0; s < sampleFrames; ++s) {
         const float step = fFadeStep.load(std::memory_order_relaxed);
-        if (step != 0.0f) {
-            fFadeGain += step;
-            if (!(fFadeGain > 0.0f)) {
-                // The frames before the bottom are rendered with the state they were heard with.
-                flush();
-                fFadeGain = 0.0f;
-                // A fresh fade-out request that lands meanwhile must not be turned into a fade-in.
-                float expected = step;
-                fFadeStep.compare_exchange_strong(expected, kFadeStepSize, std::memory_order_relaxed);
-                resumeDSP();
-                UpdateForce();
-            } else if (fFadeGain >= 1.0f) {
-                fFadeGain = 1.0f;
-                float expected = step;
-                fFadeStep.compare_exchange_strong(expected, 0.0f, std::memory_order_relaxed);
-            }
+        if (step == 0.0f) {
+            // Steady: the gain holds to the end of the run (a request that lands meanwhile is
+            // taken at the next run, at most kMaxRunFrames later).
+            const int count = std::min(kMaxRunFrames - frames, sampleFrames - s);
+            std::fill_n(fade + frames, count, fFadeGain);
+            frames += count;
+            s += count - 1;
+            if (frames == kMaxRunFrames) flush();
+            continue;
+        }
+        fFadeGain += step;
+        if (!(fFadeGain > 0.0f)) {
+            // The frames before the bottom are rendered with the state they were heard with.
+            flush();
+            fFadeGain = 0.0f;
+            // A fresh fade-out request that lands meanwhile must not be turned into a fade-in.
+            float expected = step;
+            fFadeStep.compare_exchange_strong(expected, kFadeStepSize, std::memory_order_relaxed);
+            resumeDSP();
+            UpdateForce();
+        } else if (fFadeGain >= 1.0f) {
+            fFadeGain = 1.0f;
+            float expected = step;
+            fFadeStep.compare_exchange_strong(expected, 0.0f, std::memory_order_relaxed);
         }
         fade[frames++] = fFadeGain;
         if (frames == kMaxRunFrames) flush();
