@@ -667,10 +667,10 @@ inline void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
             const typename V::M heard = solo ? V::And(active, V::LaneIs(first, selected)) : active;
             fading |= V::Any(V::And(heard, V::Neq(V::Load(ps.fFadeInc + first), V::Set1(0.0f))));
         }
-        // The block taps want the delays; every other tap reads entries and fractions.
         // 3 and 4. A read reaches back at most trunc(d) + 1 entries from its frame's write position;
         // it can only meet a later frame's write when that wraps round the ring. Usually a bound
-        // known before stepping settles that; otherwise the batch's largest d does.
+        // known before stepping settles that; otherwise the batch's largest d does. The block taps
+        // want the delays; while someone fades, the taps read entries and fractions.
         const bool fitsAhead = !fading && LinesFitAhead(engine, population, frames);
         float largest = 1.0f;
         if (fading)
