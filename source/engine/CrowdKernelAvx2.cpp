@@ -13,6 +13,7 @@
 
 namespace {
 
+#include "engine/CrowdKernelEntryPairs.h"
 #include "engine/CrowdKernelTranspose8.h"
 
 struct V {
@@ -77,25 +78,14 @@ struct V {
         return _mm_cvtss_f32(m);
     }
 
-    // A line's values at the read entry and the next, for people e[0], e[1] and e[4], e[5]: one
-    // 8-byte load per person.
-    static __m128 Pair2(const float* line, int32_t first, int32_t second) {
-        const __m128 low = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(line + first)));
-        return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(line + second));
-    }
+    // Entries e and e + 1 of a line for people 0, 1 and 4, 5, a pair per 128-bit lane; Even and
+    // Odd split two such vectors lane by lane.
     static F Pairs(const float* line, const int32_t* e) {
-        return _mm256_insertf128_ps(_mm256_castps128_ps256(Pair2(line, e[0], e[1])), Pair2(line, e[4], e[5]), 1);
+        return _mm256_insertf128_ps(_mm256_castps128_ps256(EntryPairs(line, e[0], e[1])), EntryPairs(line, e[4], e[5]),
+                                    1);
     }
-    static void Taps(const float* lineA, const float* lineB, const int32_t* e, F& a0, F& b0, F& a1, F& b1) {
-        const F a01 = Pairs(lineA, e);  // people 0, 1 | 4, 5
-        const F a23 = Pairs(lineA, e + 2);  // people 2, 3 | 6, 7
-        const F b01 = Pairs(lineB, e);
-        const F b23 = Pairs(lineB, e + 2);
-        a0 = _mm256_shuffle_ps(a01, a23, 0x88);
-        a1 = _mm256_shuffle_ps(a01, a23, 0xDD);
-        b0 = _mm256_shuffle_ps(b01, b23, 0x88);
-        b1 = _mm256_shuffle_ps(b01, b23, 0xDD);
-    }
+    static F Even(F a, F b) { return _mm256_shuffle_ps(a, b, 0x88); }
+    static F Odd(F a, F b) { return _mm256_shuffle_ps(a, b, 0xDD); }
 
     // Rows s0..s0+7, lanes first..first+7, become one 8-frame column per person.
     static void Transpose(const float (*rows)[kCrowdLanes], int s0, int first, float (*columns)[W]) {

@@ -18,6 +18,7 @@
 
 namespace {
 
+#include "engine/CrowdKernelEntryPairs.h"
 #include "engine/CrowdKernelTranspose8.h"
 
 #include "engine/CrowdKernelAvx512Ops.h"

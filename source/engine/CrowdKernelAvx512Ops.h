@@ -73,29 +73,18 @@ struct V {
         return _mm_cvtss_f32(m);
     }
 
-    // A line's values at the read entry and the next, for people e[k], e[k + 1] in each 128-bit
-    // lane k / 4 (k = 0, 4, 8, 12): one 8-byte load per person.
-    static __m128 Pair2(const float* line, int32_t first, int32_t second) {
-        const __m128 low = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(line + first)));
-        return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(line + second));
-    }
+    // Entries e and e + 1 of a line for people k, k + 1 (k = 0, 4, 8, 12), a pair per 128-bit lane;
+    // Even and Odd split two such vectors lane by lane.
     static F Pairs(const float* line, const int32_t* e) {
-        const __m256 low = _mm256_insertf128_ps(_mm256_castps128_ps256(Pair2(line, e[0], e[1])), Pair2(line, e[4], e[5]), 1);
-        const __m256 high =
-            _mm256_insertf128_ps(_mm256_castps128_ps256(Pair2(line, e[8], e[9])), Pair2(line, e[12], e[13]), 1);
+        const __m256 low =
+            _mm256_insertf128_ps(_mm256_castps128_ps256(EntryPairs(line, e[0], e[1])), EntryPairs(line, e[4], e[5]), 1);
+        const __m256 high = _mm256_insertf128_ps(_mm256_castps128_ps256(EntryPairs(line, e[8], e[9])),
+                                                 EntryPairs(line, e[12], e[13]), 1);
         return _mm512_castpd_ps(
             _mm512_insertf64x4(_mm512_castps_pd(_mm512_castps256_ps512(low)), _mm256_castps_pd(high), 1));
     }
-    static void Taps(const float* lineA, const float* lineB, const int32_t* e, F& a0, F& b0, F& a1, F& b1) {
-        const F a01 = Pairs(lineA, e);  // people 0, 1 | 4, 5 | 8, 9 | 12, 13
-        const F a23 = Pairs(lineA, e + 2);
-        const F b01 = Pairs(lineB, e);
-        const F b23 = Pairs(lineB, e + 2);
-        a0 = _mm512_shuffle_ps(a01, a23, 0x88);
-        a1 = _mm512_shuffle_ps(a01, a23, 0xDD);
-        b0 = _mm512_shuffle_ps(b01, b23, 0x88);
-        b1 = _mm512_shuffle_ps(b01, b23, 0xDD);
-    }
+    static F Even(F a, F b) { return _mm512_shuffle_ps(a, b, 0x88); }
+    static F Odd(F a, F b) { return _mm512_shuffle_ps(a, b, 0xDD); }
 
     // Rows s0..s0+15, lanes first..first+15, become one 16-frame column per person, as 8 x 4 pieces
     // of 256-bit shuffles (measured cheaper here than 512-bit ones, which this CPU runs at half the

@@ -10,6 +10,7 @@
 
 namespace {
 
+#include "engine/CrowdKernelEntryPairs.h"
 struct V {
     static constexpr int W = 4;
     using F = __m128;
@@ -68,21 +69,11 @@ struct V {
         return _mm_cvtss_f32(m);
     }
 
-    // A line's values at the read entry and the next, for 4 people: one 8-byte load per person.
-    static F Pairs(const float* line, const int32_t* e) {
-        const __m128 low = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(line + e[0])));
-        return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(line + e[1]));
-    }
-    static void Taps(const float* lineA, const float* lineB, const int32_t* e, F& a0, F& b0, F& a1, F& b1) {
-        const F a01 = Pairs(lineA, e);
-        const F a23 = Pairs(lineA, e + 2);
-        const F b01 = Pairs(lineB, e);
-        const F b23 = Pairs(lineB, e + 2);
-        a0 = _mm_shuffle_ps(a01, a23, 0x88);
-        a1 = _mm_shuffle_ps(a01, a23, 0xDD);
-        b0 = _mm_shuffle_ps(b01, b23, 0x88);
-        b1 = _mm_shuffle_ps(b01, b23, 0xDD);
-    }
+    // Entries e and e + 1 of a line for people 0, 1 (e[0], e[1]); Even and Odd split two such
+    // vectors into the entries of four people and the entries after them.
+    static F Pairs(const float* line, const int32_t* e) { return EntryPairs(line, e[0], e[1]); }
+    static F Even(F a, F b) { return _mm_shuffle_ps(a, b, 0x88); }
+    static F Odd(F a, F b) { return _mm_shuffle_ps(a, b, 0xDD); }
 
     // Rows s0..s0+3, lanes first..first+3, become one 4-frame column per person.
     static void Transpose(const float (*rows)[kCrowdLanes], int s0, int first, float (*columns)[W]) {

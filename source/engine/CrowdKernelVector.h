@@ -3,8 +3,8 @@
 // header, inside that file's target region and anonymous namespace, with V defined:
 //   V::W lanes; V::F floats, V::I 32-bit integers, V::M a lane mask; load/store/set1, arithmetic,
 //   compares giving M, Select(m, a, b) = m ? a : b, Bits(m), LoadNext and LoadPrevious (Loadu(p + 1)
-//   and Loadu(p - 1) given Loadu(p)), Taps (the four line values of W people in one frame) and
-//   Transpose (a W x W block of a first-pass row array).
+//   and Loadu(p - 1) given Loadu(p)), Pairs, Even and Odd (for Taps below) and Transpose (a W x W
+//   block of a first-pass row array).
 //
 // Every person's float operations are the per-sample steps' own, in the same order, so the
 // oscillators, fades and delays come out bit for bit; only the order of summing the people differs.
@@ -388,6 +388,20 @@ inline void WriteLinesBatch(MurmurhallPlug& engine, CrowdScratch& scratch, int c
     bank.Run(scratch.wet[0], scratch.wet[channels == 2 ? 1 : 0], frames, writePos);
 }
 
+// The four line values of W people in one frame: the A and B lines at each person's entry e[p]
+// and the entry after it.
+inline void Taps(const float* lineA, const float* lineB, const int32_t* e, typename V::F& a0, typename V::F& b0,
+                 typename V::F& a1, typename V::F& b1) {
+    const typename V::F a01 = V::Pairs(lineA, e);  // people 0, 1 of each four
+    const typename V::F a23 = V::Pairs(lineA, e + 2);  // people 2, 3 of each four
+    const typename V::F b01 = V::Pairs(lineB, e);
+    const typename V::F b23 = V::Pairs(lineB, e + 2);
+    a0 = V::Even(a01, a23);
+    a1 = V::Odd(a01, a23);
+    b0 = V::Even(b01, b23);
+    b1 = V::Odd(b01, b23);
+}
+
 // Step 4 for one frame: per channel, the sum of every heard person's shifted, panned read, with the
 // gains of row gainRow (the frame's own, or the batch's when nobody fades).
 template <int kChannels, bool kDelayRows>
@@ -420,7 +434,7 @@ inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s,
         const F sn = V::Load(scratch.shiftSin[s] + first);
         const F cs = V::Load(scratch.shiftCos[s] + first);
         F a0, b0, a1, b1;
-        V::Taps(lineA0, lineB0, entries, a0, b0, a1, b1);
+        Taps(lineA0, lineB0, entries, a0, b0, a1, b1);
         {
             const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
             const F y0 = V::Add(V::Mul(cs, b0), V::Mul(sn, a0));
@@ -428,7 +442,7 @@ inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s,
             sum0 = V::Add(sum0, V::Mul(V::Load(scratch.gain[0][gainRow] + first), y));
         }
         if constexpr (kChannels == 2) {
-            V::Taps(lineA1, lineB1, entries, a0, b0, a1, b1);
+            Taps(lineA1, lineB1, entries, a0, b0, a1, b1);
             const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
             const F y0 = V::Add(V::Mul(cs, b0), V::Mul(sn, a0));
             const F y = V::Add(y1, V::Mul(frac, V::Sub(y0, y1)));
