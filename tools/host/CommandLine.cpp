@@ -27,6 +27,19 @@ public:
 
     bool Done() const { return next >= args.size(); }
     const std::string& Take() { return args[next++]; }
+
+    enum class Word { None, Plain, Option };
+    // Takes the next word: an option ("-x", "--name", "--name=value"), or a plain word (one not
+    // starting with '-', a lone "-", or any word after "--", which ends the options). None at the end.
+    Word Next(std::string& word) {
+        while (!Done()) {
+            word = Take();
+            if (optionsEnded || word.size() < 2 || word[0] != '-') return Word::Plain;
+            if (word != "--") return Word::Option;
+            optionsEnded = true;
+        }
+        return Word::None;
+    }
     // The value of an option, given as "--name VALUE" or "--name=VALUE".
     std::string Value(const std::string& option, const std::string* inlineValue) {
         if (inlineValue != nullptr) {
@@ -41,6 +54,7 @@ public:
 private:
     const std::vector<std::string>& args;
     size_t next = 0;
+    bool optionsEnded = false;
 };
 
 long IntegerOption(const std::string& option, const std::string& text, long low, long high) {
@@ -124,15 +138,10 @@ struct OptionWord {
 
 void ParseRender(Arguments& args, RenderOptions& options) {
     std::vector<std::string> files;
-    bool optionsEnded = false;
-    while (!args.Done()) {
-        const std::string arg = args.Take();
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || arg == "-") {
+    std::string arg;
+    for (Arguments::Word kind; (kind = args.Next(arg)) != Arguments::Word::None;) {
+        if (kind == Arguments::Word::Plain) {
             files.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
             continue;
         }
         const OptionWord word(arg);
@@ -194,18 +203,13 @@ void ParseRender(Arguments& args, RenderOptions& options) {
 }
 
 void ParseEdit(Arguments& args, EditOptions& options) {
-    bool optionsEnded = false;
     bool havePlugin = false;
-    while (!args.Done()) {
-        const std::string arg = args.Take();
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+    std::string arg;
+    for (Arguments::Word kind; (kind = args.Next(arg)) != Arguments::Word::None;) {
+        if (kind == Arguments::Word::Plain) {
             if (havePlugin) Fail("edit takes one plug-in path, not also '" + arg + "'");
             options.plugin = arg;
             havePlugin = true;
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
             continue;
         }
         const OptionWord word(arg);
