@@ -169,3 +169,10 @@ double ArtPainter::CentredBaseline(double top, double height, double size) {
     // DejaVu Sans: capitals stand 0.73 em, lower case 0.55 em; centre their average.
     return std::round(top + height / 2.0 + size * 0.64 / 2.0);
 }
+
+void ArtPainter::FillDisc(double cx, double cy, double radius, cairo_pattern_t* pattern) const {
+    cairo_arc(cr, cx, cy, radius, 0, 2 * M_PI);
+    cairo_set_source(cr, pattern);
+    cairo_fill(cr);
+    cairo_pattern_destroy(pattern);
+}

@@ -8,6 +8,7 @@
 #include "Palette.h"
 
 typedef struct _cairo cairo_t;
+typedef struct _cairo_pattern cairo_pattern_t;
 
 enum class Align { kLeft, kCentre, kRight };
 
@@ -29,6 +30,8 @@ public:
     void HLine(double x0, double x1, double y, Rgb colour, double alpha = 1.0) const;
     void VLine(double x, double y0, double y1, Rgb colour, double alpha = 1.0) const;
     void FillTriangle(double x0, double y0, double x1, double y1, double x2, double y2, Rgb colour) const;
+    // Fills a disc with a pattern (a gradient the caller made), then destroys the pattern.
+    void FillDisc(double cx, double cy, double radius, cairo_pattern_t* pattern) const;
 
     // Horizontal streaks of light and shade over a rectangle, one value per device pixel, so that
     // the 2x picture is as fine-grained as the 1x one. seed keeps every call reproducible.

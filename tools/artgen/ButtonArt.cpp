@@ -77,10 +77,7 @@ void ButtonArt::LampStrip(double w, double h) const {
             cairo_pattern_t* glow = cairo_pattern_create_radial(lx, ly, 0.5, lx, ly, 6.0);
             cairo_pattern_add_color_stop_rgba(glow, 0, 1.0, 0.78, 0.45, 0.9);
             cairo_pattern_add_color_stop_rgba(glow, 1, 0.96, 0.55, 0.15, 0.0);
-            cairo_arc(cr, lx, ly, 6.0, 0, 2 * M_PI);
-            cairo_set_source(cr, glow);
-            cairo_fill(cr);
-            cairo_pattern_destroy(glow);
+            painter.FillDisc(lx, ly, 6.0, glow);
         }
         cairo_arc(cr, lx, ly, 2.6, 0, 2 * M_PI);
         painter.SetColour(on ? palette::kWarmBright : Bytes(30, 26, 22));

@@ -51,10 +51,7 @@ void CrowdArt::Marker(double cx, double cy, int glow) const {
         cairo_pattern_t* halo = cairo_pattern_create_radial(cx, cy, 1.0, cx, cy, radius);
         cairo_pattern_add_color_stop_rgba(halo, 0, warm.r, warm.g, warm.b, 0.30 + 0.15 * glow);
         cairo_pattern_add_color_stop_rgba(halo, 1, warm.r, warm.g, warm.b, 0.0);
-        cairo_arc(cr, cx, cy, radius, 0, 2 * M_PI);
-        cairo_set_source(cr, halo);
-        cairo_fill(cr);
-        cairo_pattern_destroy(halo);
+        painter.FillDisc(cx, cy, radius, halo);
     }
     // A dark outline keeps the figure readable where markers overlap.
     PersonPath(cx, cy);
@@ -140,7 +137,6 @@ void CrowdArt::HelpArrow(double w, double h, bool up) const {
 }
 
 void CrowdArt::LampGlow(double w, double h) const {
-    cairo_t* cr = painter.Cairo();
     const double cx = w / 2.0;
     const double cy = h / 2.0;
     const double r = std::fmin(w, h) / 2.0;
@@ -149,8 +145,5 @@ void CrowdArt::LampGlow(double w, double h) const {
     cairo_pattern_add_color_stop_rgba(glow, 0.30, 1.00, 0.62, 0.20, 1.0);
     cairo_pattern_add_color_stop_rgba(glow, 0.55, 0.95, 0.28, 0.08, 0.85);
     cairo_pattern_add_color_stop_rgba(glow, 1.00, 0.90, 0.15, 0.05, 0.0);
-    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
-    cairo_set_source(cr, glow);
-    cairo_fill(cr);
-    cairo_pattern_destroy(glow);
+    painter.FillDisc(cx, cy, r, glow);
 }

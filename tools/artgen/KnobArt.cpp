@@ -49,26 +49,17 @@ void KnobArt::DrawFrame(const ArtPainter& painter, double x, double y, double va
     cairo_pattern_t* shadow = cairo_pattern_create_radial(cx, cy + 1.5, 9.0, cx, cy + 1.5, 13.5);
     cairo_pattern_add_color_stop_rgba(shadow, 0, 0, 0, 0, 0.55);
     cairo_pattern_add_color_stop_rgba(shadow, 1, 0, 0, 0, 0.0);
-    cairo_arc(cr, cx, cy + 1.5, 13.5, 0, 2 * M_PI);
-    cairo_set_source(cr, shadow);
-    cairo_fill(cr);
-    cairo_pattern_destroy(shadow);
+    painter.FillDisc(cx, cy + 1.5, 13.5, shadow);
 
     cairo_pattern_t* rim = cairo_pattern_create_linear(cx, cy - 12, cx, cy + 12);
     cairo_pattern_add_color_stop_rgb(rim, 0, 0.47, 0.51, 0.57);
     cairo_pattern_add_color_stop_rgb(rim, 1, 0.13, 0.15, 0.18);
-    cairo_arc(cr, cx, cy, 11.5, 0, 2 * M_PI);
-    cairo_set_source(cr, rim);
-    cairo_fill(cr);
-    cairo_pattern_destroy(rim);
+    painter.FillDisc(cx, cy, 11.5, rim);
 
     cairo_pattern_t* cap = cairo_pattern_create_radial(cx - 3, cy - 4, 1.0, cx, cy, 10.5);
     cairo_pattern_add_color_stop_rgb(cap, 0, 0.36, 0.39, 0.44);
     cairo_pattern_add_color_stop_rgb(cap, 1, 0.19, 0.21, 0.25);
-    cairo_arc(cr, cx, cy, 10.0, 0, 2 * M_PI);
-    cairo_set_source(cr, cap);
-    cairo_fill(cr);
-    cairo_pattern_destroy(cap);
+    painter.FillDisc(cx, cy, 10.0, cap);
 
     // Pointer: from near the middle to the cap's edge.
     const double dx = std::cos(angle);

@@ -183,10 +183,7 @@ void WindowArt::OverloadSocket(const Box& lamp) const {
     cairo_pattern_t* glass = cairo_pattern_create_radial(cx - 1.5, cy - 1.5, 0.5, cx, cy, 6.0);
     cairo_pattern_add_color_stop_rgb(glass, 0, 0.36, 0.12, 0.09);
     cairo_pattern_add_color_stop_rgb(glass, 1, 0.16, 0.05, 0.04);
-    cairo_arc(cr, cx, cy, 6.0, 0, 2 * M_PI);
-    cairo_set_source(cr, glass);
-    cairo_fill(cr);
-    cairo_pattern_destroy(glass);
+    painter.FillDisc(cx, cy, 6.0, glass);
     cairo_arc(cr, cx - 2, cy - 2.2, 1.4, 0, 2 * M_PI);
     painter.SetColour(Bytes(255, 255, 255), 0.22);
     cairo_fill(cr);
