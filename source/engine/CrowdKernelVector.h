@@ -43,8 +43,10 @@ inline typename V::F SafeInputs(typename V::F x) {
 
 // Step 2 for the W people starting at lane `first`: the constructor loads their state, Step runs
 // one frame, keeping rows of delays (kDelayRows) or of read entries and fractions, and Finish
-// stores the state back and returns the largest delay d of the batch (with kLargest; else 1).
-template <bool kFading, bool kDelayRows, bool kLargest>
+// stores the state back and returns the largest delay d of the batch (1 with kBounded: every d of
+// the batch is then known to lie in 1..kMaxDelay (DelaysBoundedAhead), so the clamps, which could
+// change nothing, are skipped).
+template <bool kFading, bool kDelayRows, bool kBounded>
 class PeopleStepper {
     using F = typename V::F;
     using I = typename V::I;
@@ -89,9 +91,11 @@ public:
         pitchSin = V::Sub(pitchSin, V::Mul(pitchCoef, pitchCos));
         pitchCos = V::Add(pitchCos, V::Mul(pitchCoef, pitchSin));
         F d = V::Add(V::Mul(delayModGain, delaySin), delayF);
-        d = V::Max(d, one);  // a NaN becomes 1, as no real state can be NaN
-        d = V::Min(d, V::Set1(kMaxDelay));
-        if constexpr (kLargest) largest = V::Max(largest, d);
+        if constexpr (!kBounded) {
+            d = V::Max(d, one);  // a NaN becomes 1, as no real state can be NaN
+            d = V::Min(d, V::Set1(kMaxDelay));
+            largest = V::Max(largest, d);
+        }
         if constexpr (kDelayRows) {
             V::Store(scratch.delay[s] + first, d);
         } else {
@@ -169,12 +173,12 @@ private:
 };
 
 // Step 2 for every vector of people: two vectors at a time, frame by frame, so that two
-// independent oscillator chains are in flight. Returns the largest delay d of the batch (with
-// kLargest; else 1).
-template <bool kFading, bool kDelayRows, bool kLargest>
+// independent oscillator chains are in flight. Returns the largest delay d of the batch (1 with
+// kBounded).
+template <bool kFading, bool kDelayRows, bool kBounded>
 float StepPeople(MurmurhallPlug& engine, CrowdScratch& scratch, int groups, int frames, int writePos,
                  int population, bool solo, int selected) {
-    using Stepper = PeopleStepper<kFading, kDelayRows, kLargest>;
+    using Stepper = PeopleStepper<kFading, kDelayRows, kBounded>;
     auto make = [&](int k) {
         const int first = k * V::W;
         const typename V::M active = V::LanesBelow(first, population);
@@ -625,16 +629,28 @@ private:
     }
 };
 
-// Whether no read of a batch of the given frames can reach an entry written later in it, judged
-// before the people are stepped and while nobody fades: d never exceeds the whole delay plus the
-// modulation depth times the delay oscillator's amplitude, which stays near 1 (2 leaves a wide
-// margin).
-inline bool LinesFitAhead(const MurmurhallPlug& engine, int population, int frames) {
+// Whether, while nobody fades, every d of a batch of the given frames is known before stepping to
+// lie in 1..kMaxDelay, so that the clamps change nothing, and no read of the batch can reach an
+// entry written later in it.
+//
+// The delay oscillator (s -= c k; k += c s) keeps s^2 + k^2 - c s k unchanged but for rounding, and
+// that is at least (1 - |c|/2) (s^2 + k^2); so with it at most 2.5 and |c| at most 0.5, |s| stays
+// below 1.83 for far longer than a batch, and d = g s + whole lies within whole -/+ 2|g| (rounding
+// is monotonic, so the float bounds hold). The stepped lanes past the population need only finite
+// delays (their taps are weighted 0). Any NaN fails a comparison and so takes the clamped path.
+inline bool DelaysBoundedAhead(const MurmurhallPlug& engine, int population, int lanes, int frames) {
     const PersonStates& ps = engine.person;
     float reach = 1.0f;
-    for (int p = 0; p < population; ++p) {
-        const float d = static_cast<float>(ps.iDelay[p]) + 2.0f * std::fabs(ps.fDelayModGain[p]) + 1.0f;
-        reach = d > reach ? d : reach;
+    for (int p = 0; p < lanes; ++p) {
+        const float s = ps.fDelayLfoSin[p];
+        const float k = ps.fDelayLfoCos[p];
+        const float c = ps.fDelayLfoCoef[p];
+        const float swing = 2.0f * std::fabs(ps.fDelayModGain[p]);
+        if (!(std::fabs(c) <= 0.5f && s * s + k * k - c * s * k <= 2.5f && swing <= 1.0e6f)) return false;
+        if (p >= population) continue;
+        const float whole = static_cast<float>(ps.iDelay[p]);
+        if (!(whole - swing >= 1.0f && whole + swing <= kMaxDelay)) return false;
+        reach = whole + swing + 1.0f > reach ? whole + swing + 1.0f : reach;
     }
     return reach + static_cast<float>(frames + 1) < static_cast<float>(kLineSize);
 }
@@ -685,16 +701,16 @@ inline void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
         // it can only meet a later frame's write when that wraps round the ring. Usually a bound
         // known before stepping settles that; otherwise the batch's largest d does. The block taps
         // want the delays; while someone fades, the taps read entries and fractions.
-        const bool fitsAhead = !fading && LinesFitAhead(engine, population, frames);
+        const bool fitsAhead = !fading && DelaysBoundedAhead(engine, population, groupsStepped * V::W, frames);
         float largest = 1.0f;
         if (fading)
-            largest = StepPeople<true, false, true>(engine, scratch, groupsStepped, frames, writePos, population, solo,
-                                                    selected);
+            largest = StepPeople<true, false, false>(engine, scratch, groupsStepped, frames, writePos, population, solo,
+                                                     selected);
         else if (fitsAhead)
-            StepPeople<false, true, false>(engine, scratch, groupsStepped, frames, writePos, population, solo, selected);
+            StepPeople<false, true, true>(engine, scratch, groupsStepped, frames, writePos, population, solo, selected);
         else
-            largest = StepPeople<false, true, true>(engine, scratch, groupsStepped, frames, writePos, population, solo,
-                                                    selected);
+            largest = StepPeople<false, true, false>(engine, scratch, groupsStepped, frames, writePos, population, solo,
+                                                     selected);
         const int gainRow = fading ? 1 : 0;  // frame s uses gain row s * gainRow
         const bool linesFirst = fitsAhead || static_cast<int>(largest) + frames + 1 < kLineSize;
         if (linesFirst) WriteLinesBatch(engine, scratch, channels, diffuse, frames, writePos);

@@ -310,10 +310,19 @@ TEST_P(KernelEquivalence, SingleFrameBlocks) {
 }
 
 // NaN, infinite and absurd input samples, processed in place: guarded alike, no poison, and the
-// overload flag raised alike.
+// overload flag raised alike. Later a delay oscillator swings far beyond any real amplitude (no
+// parameter makes one): its reads are clamped alike and stay inside the ring.
 TEST_P(KernelEquivalence, HostileInputInPlace) {
     std::vector<Step> steps = Blocks({256, 4096, 1000}, 24000);
     At(steps, 0, {{kParPopulation, PopulationOf(59)}, {kParSpread, 0.6f}, {kParDry, 0.9f}});
+    for (size_t k = 0, at = 0; k < steps.size(); at += steps[k++].frames)
+        if (at >= 16000) {
+            steps[k].poke = [](MurmurhallPlug& e) {
+                e.person.fDelayLfoSin[7] = 3.0e4f;
+                e.person.fDelayModGain[7] = 500.0f;
+            };
+            break;
+        }
     Check({.inPlace = true, .hostile = true}, steps, 0, 24000);
 }
 
