@@ -28,6 +28,7 @@ struct V {
     static F Add(F a, F b) { return _mm512_add_ps(a, b); }
     static F Sub(F a, F b) { return _mm512_sub_ps(a, b); }
     static F Mul(F a, F b) { return _mm512_mul_ps(a, b); }
+    static F MulAdd(F a, F b, F c) { return _mm512_fmadd_ps(a, b, c); }  // a * b + c, rounded once
     static F Max(F a, F b) { return _mm512_max_ps(a, b); }  // b when either is NaN
     static F Min(F a, F b) { return _mm512_min_ps(a, b); }
     static I Cvtt(F a) { return _mm512_cvttps_epi32(a); }

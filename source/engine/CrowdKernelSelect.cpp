@@ -11,11 +11,12 @@ struct KernelTable {
 
 KernelTable BuildTable() {
     KernelTable table;
-    table.entries[table.count++] = {"sse2", &RenderCrowdSse2};
+    table.entries[table.count++] = {"sse2", &RenderCrowdSse2, false};
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) table.entries[table.count++] = {"avx2", &RenderCrowdAvx2};
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
+        table.entries[table.count++] = {"avx2", &RenderCrowdAvx2, true};
     if (__builtin_cpu_supports("avx512f"))
-        table.entries[table.count++] = {"avx512frames", &RenderCrowdAvx512Frames};
+        table.entries[table.count++] = {"avx512frames", &RenderCrowdAvx512Frames, true};
     return table;
 }
 

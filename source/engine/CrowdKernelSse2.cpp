@@ -30,6 +30,7 @@ struct V {
     static F Add(F a, F b) { return _mm_add_ps(a, b); }
     static F Sub(F a, F b) { return _mm_sub_ps(a, b); }
     static F Mul(F a, F b) { return _mm_mul_ps(a, b); }
+    static F MulAdd(F a, F b, F c) { return _mm_add_ps(_mm_mul_ps(a, b), c); }  // a * b + c, rounded twice
     static F Max(F a, F b) { return _mm_max_ps(a, b); }  // b when either is NaN
     static F Min(F a, F b) { return _mm_min_ps(a, b); }
     static I Cvtt(F a) { return _mm_cvttps_epi32(a); }

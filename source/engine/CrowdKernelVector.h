@@ -1,13 +1,16 @@
 // The vectorised crowd kernel, written once over a small set of vector operations (the class V) and
 // compiled once per instruction set. Include it only from a kernel source file, after every other
 // header, inside that file's target region and anonymous namespace, with V defined:
-//   V::W lanes; V::F floats, V::I 32-bit integers, V::M a lane mask; load/store/set1, arithmetic,
+//   V::W lanes; V::F floats, V::I 32-bit integers, V::M a lane mask; load/store/set1, arithmetic
+//   (MulAdd(a, b, c) = a * b + c, fused where the instruction set has it),
 //   compares giving M, Select(m, a, b) = m ? a : b, Bits(m), LoadNext and LoadPrevious (Loadu(p + 1)
 //   and Loadu(p - 1) given Loadu(p)), Pairs, Even and Odd (for Taps below) and Transpose (a W x W
 //   block of a first-pass row array).
 //
 // Every person's float operations are the per-sample steps' own, in the same order, so the
-// oscillators, fades and delays come out bit for bit; only the order of summing the people differs.
+// oscillators, fades, delays and lines come out bit for bit. The outputs differ only by rounding:
+// the people are summed in another order, and the taps may fuse their multiply-adds (they feed no
+// state, so this cannot drift).
 //
 // A run is rendered in batches of up to kCrowdBatchFrames frames:
 //   1. read and guard the input of every frame;
@@ -392,6 +395,17 @@ inline void WriteLinesBatch(MurmurhallPlug& engine, CrowdScratch& scratch, int c
     bank.Run(scratch.wet[0], scratch.wet[channels == 2 ? 1 : 0], frames, writePos);
 }
 
+// The shifted read between two line entries: y1 + frac (y0 - y1), y0 = cs B[i] + sn A[i] and y1 the
+// same at i + 1, for W people or W frames. Where V::MulAdd fuses, each product-and-sum is rounded
+// once instead of twice; nothing here feeds back into any state.
+[[gnu::always_inline]] inline typename V::F ShiftedRead(typename V::F a0, typename V::F b0, typename V::F a1,
+                                                        typename V::F b1, typename V::F sn, typename V::F cs,
+                                                        typename V::F frac) {
+    const typename V::F y1 = V::MulAdd(cs, b1, V::Mul(sn, a1));
+    const typename V::F y0 = V::MulAdd(cs, b0, V::Mul(sn, a0));
+    return V::MulAdd(frac, V::Sub(y0, y1), y1);
+}
+
 // The four line values of W people in one frame: the A and B lines at each person's entry e[p]
 // and the entry after it.
 inline void Taps(const float* lineA, const float* lineB, const int32_t* e, typename V::F& a0, typename V::F& b0,
@@ -439,18 +453,11 @@ inline void TapFrame(const MurmurhallPlug& engine, CrowdScratch& scratch, int s,
         const F cs = V::Load(scratch.shiftCos[s] + first);
         F a0, b0, a1, b1;
         Taps(lineA0, lineB0, entries, a0, b0, a1, b1);
-        {
-            const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
-            const F y0 = V::Add(V::Mul(cs, b0), V::Mul(sn, a0));
-            const F y = V::Add(y1, V::Mul(frac, V::Sub(y0, y1)));
-            sum0 = V::Add(sum0, V::Mul(V::Load(scratch.gain[0][gainRow] + first), y));
-        }
+        sum0 = V::MulAdd(V::Load(scratch.gain[0][gainRow] + first), ShiftedRead(a0, b0, a1, b1, sn, cs, frac), sum0);
         if constexpr (kChannels == 2) {
             Taps(lineA1, lineB1, entries, a0, b0, a1, b1);
-            const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
-            const F y0 = V::Add(V::Mul(cs, b0), V::Mul(sn, a0));
-            const F y = V::Add(y1, V::Mul(frac, V::Sub(y0, y1)));
-            sum1 = V::Add(sum1, V::Mul(V::Load(scratch.gain[1][gainRow] + first), y));
+            sum1 = V::MulAdd(V::Load(scratch.gain[1][gainRow] + first), ShiftedRead(a0, b0, a1, b1, sn, cs, frac),
+                             sum1);
         }
     }
     scratch.wet[0][s] = V::Sum(sum0);
@@ -541,9 +548,7 @@ private:
                 b1 = V::Select(onFirst, b1, b2);
             }
         }
-        const F y1 = V::Add(V::Mul(cs, b1), V::Mul(sn, a1));
-        const F y0 = V::Add(V::Mul(cs, b0), V::Mul(sn, a0));
-        return V::Add(y1, V::Mul(frac, V::Sub(y0, y1)));
+        return ShiftedRead(a0, b0, a1, b1, sn, cs, frac);
     }
 
     // The same read for one frame.
@@ -578,10 +583,11 @@ private:
             const F sn = V::Load(cols.shiftSin[p]);
             const F cs = V::Load(cols.shiftCos[p]);
             const uint32_t base = static_cast<uint32_t>(cols.base[p]);
-            sum0 = V::Add(sum0, V::Mul(V::Set1(scratch.gain[0][0][p]), Tap<false>(lineA0, lineB0, base, sn, cs, frac, M{}, 0)));
+            sum0 = V::MulAdd(V::Set1(scratch.gain[0][0][p]), Tap<false>(lineA0, lineB0, base, sn, cs, frac, M{}, 0),
+                             sum0);
             if constexpr (kChannels == 2)
-                sum1 = V::Add(sum1,
-                              V::Mul(V::Set1(scratch.gain[1][0][p]), Tap<false>(lineA1, lineB1, base, sn, cs, frac, M{}, 0)));
+                sum1 = V::MulAdd(V::Set1(scratch.gain[1][0][p]),
+                                 Tap<false>(lineA1, lineB1, base, sn, cs, frac, M{}, 0), sum1);
         }
         for (uint64_t m = ~steady & heard; m != 0; m &= m - 1) {
             const int p = __builtin_ctzll(m);
@@ -601,9 +607,9 @@ private:
             const M onLast = V::Eqi(whole, V::Set1i(lastWhole));
             const bool fits = base <= kLineSize - W && alt <= kLineSize - W;
             if (V::Bits(V::Or(onFirst, onLast)) == (1u << W) - 1u && (step == 1 || step == -1) && fits) {
-                sum0 = V::Add(sum0, V::Mul(V::Set1(g0), Tap<true>(lineA0, lineB0, base, sn, cs, frac, onFirst, step)));
+                sum0 = V::MulAdd(V::Set1(g0), Tap<true>(lineA0, lineB0, base, sn, cs, frac, onFirst, step), sum0);
                 if constexpr (kChannels == 2)
-                    sum1 = V::Add(sum1, V::Mul(V::Set1(g1), Tap<true>(lineA1, lineB1, base, sn, cs, frac, onFirst, step)));
+                    sum1 = V::MulAdd(V::Set1(g1), Tap<true>(lineA1, lineB1, base, sn, cs, frac, onFirst, step), sum1);
                 continue;
             }
             // Rare: the whole delay steps by more than one, or a run would wrap round the ring.

@@ -16,8 +16,10 @@
 
 namespace mhtest {
 
-// For each output sample, global fade x (|wet scale| x the sum of |each heard person's term| +
-// |dry gain x input|): the size that rounding in the output sum is measured against.
+// For each output sample, global fade x (|wet scale| x the sum of the heard people's tap sizes +
+// |dry gain x input|): the size that rounding in the output is measured against. A person's tap
+// size is |g x pan| x the sum of |each product in its two shifted reads|, which bounds the
+// person's |term| too.
 struct OracleMagnitude {
     float* channel[2] = {nullptr, nullptr};
 };
@@ -130,7 +132,10 @@ inline void OracleProcess(MurmurhallPlug& e, float** inputs, float** outputs, in
                 const float y0 = ps.fShiftCos[p] * b[i] + ps.fShiftSin[p] * a[i];
                 const float y = y1 + ps.fDelayFrac[p] * (y0 - y1);
                 scratch[c] += g * ps.fPan[c][p] * y;
-                sumAbs[c] += std::fabs(g * ps.fPan[c][p] * y);
+                const float cs = std::fabs(ps.fShiftCos[p]);
+                const float sn = std::fabs(ps.fShiftSin[p]);
+                sumAbs[c] += std::fabs(g * ps.fPan[c][p]) * (cs * (std::fabs(b[i]) + std::fabs(b[i + 1])) +
+                                                             sn * (std::fabs(a[i]) + std::fabs(a[i + 1])));
             }
             if (ps.fFadeInc[p] != 0.0f) {
                 ps.fFade[p] += ps.fFadeInc[p];
