@@ -132,10 +132,12 @@ inline void OracleProcess(MurmurhallPlug& e, float** inputs, float** outputs, in
                 const float y0 = ps.fShiftCos[p] * b[i] + ps.fShiftSin[p] * a[i];
                 const float y = y1 + ps.fDelayFrac[p] * (y0 - y1);
                 scratch[c] += g * ps.fPan[c][p] * y;
-                const float cs = std::fabs(ps.fShiftCos[p]);
-                const float sn = std::fabs(ps.fShiftSin[p]);
-                sumAbs[c] += std::fabs(g * ps.fPan[c][p]) * (cs * (std::fabs(b[i]) + std::fabs(b[i + 1])) +
-                                                             sn * (std::fabs(a[i]) + std::fabs(a[i + 1])));
+                if (magnitude.channel[c] != nullptr) {
+                    const float cs = std::fabs(ps.fShiftCos[p]);
+                    const float sn = std::fabs(ps.fShiftSin[p]);
+                    sumAbs[c] += std::fabs(g * ps.fPan[c][p]) * (cs * (std::fabs(b[i]) + std::fabs(b[i + 1])) +
+                                                                 sn * (std::fabs(a[i]) + std::fabs(a[i + 1])));
+                }
             }
             if (ps.fFadeInc[p] != 0.0f) {
                 ps.fFade[p] += ps.fFadeInc[p];
