@@ -90,8 +90,7 @@ struct V {
 
     // Rows s0..s0+7, lanes first..first+7, become one 8-frame column per person.
     static void Transpose(const float (*rows)[kCrowdLanes], int s0, int first, float (*columns)[W]) {
-        for (int column = first; column < first + W; column += 4)
-            TransposeEightByFour<W>(rows, s0, column, columns[column]);
+        TransposeEightByEight<W>(rows, s0, first, columns[first]);
     }
 };
 

@@ -87,13 +87,12 @@ struct V {
     static F Even(F a, F b) { return _mm512_shuffle_ps(a, b, 0x88); }
     static F Odd(F a, F b) { return _mm512_shuffle_ps(a, b, 0xDD); }
 
-    // Rows s0..s0+15, lanes first..first+15, become one 16-frame column per person, as 8 x 4 pieces
+    // Rows s0..s0+15, lanes first..first+15, become one 16-frame column per person, as 8 x 8 pieces
     // of 256-bit shuffles (measured cheaper here than 512-bit ones, which this CPU runs at half the
     // rate).
     static void Transpose(const float (*rows)[kCrowdLanes], int s0, int first, float (*columns)[W]) {
         for (int half = 0; half < 2; ++half)
-#pragma GCC unroll 4
-            for (int column = first; column < first + W; column += 4)
-                TransposeEightByFour<W>(rows, s0 + 8 * half, column, columns[column] + 8 * half);
+            for (int column = first; column < first + W; column += 8)
+                TransposeEightByEight<W>(rows, s0 + 8 * half, column, columns[column] + 8 * half);
     }
 };
