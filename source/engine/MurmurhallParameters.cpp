@@ -68,6 +68,7 @@ void MurmurhallPlug::setParameter(int index, float value) {
     if (IsFadingIndex(index)) fFadeStep.store(-kFadeStepSize, std::memory_order_relaxed);
     CurrentProgram().Store(index, value);
     bParamChanged[index].store(1, std::memory_order_release);
+    iParamChanges.fetch_add(1, std::memory_order_release);
 }
 
 float MurmurhallPlug::getParameter(int index) const {
@@ -188,6 +189,11 @@ void MurmurhallPlug::UpdateForce() {
 }
 
 void MurmurhallPlug::UpdateRunThrough() {
+    // The count is read before the flags: a flag raised after its own flag was scanned raises the
+    // count after this read, so the next block scans again; an unchanged count means no new flag.
+    const uint32_t changes = iParamChanges.load(std::memory_order_acquire);
+    if (changes == iParamChangesSeen) return;
+    iParamChangesSeen = changes;
     // The flag is cleared before the value is read, so a value written meanwhile raises it again.
     // The plain load first spares the 736 locked exchanges of a block where nothing changed.
     for (int i = 0; i < kNumParams; ++i)

@@ -33,6 +33,8 @@ MurmurhallPlug::MurmurhallPlug()
       dDiffuserRandom(kDiffuserSeed),
       diffuser(),
       bParamChanged{},
+      iParamChanges(0),
+      iParamChangesSeen(0),
       iWritePos(0),
       fFadeGain(1.0f),
       fFadeStep(0.0f),

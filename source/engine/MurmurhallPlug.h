@@ -105,6 +105,8 @@ public:
     double dDiffuserRandom;
     allpass diffuser[2][kDiffuserStages];
     std::atomic<uint8_t> bParamChanged[kNumParams];
+    std::atomic<uint32_t> iParamChanges;  // raised after each flag, so an idle block skips the scan
+    uint32_t iParamChangesSeen;           // audio: the count the last scan started from
     int32_t iWritePos;
     float fFadeGain;
     std::atomic<float> fFadeStep;  // 0 steady, -step fading out, +step fading in
