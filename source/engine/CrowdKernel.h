@@ -47,8 +47,8 @@ void RenderCrowdAvx512Frames(MurmurhallPlug& engine, const CrowdRun& run);
 struct CrowdKernelEntry {
     const char* name;
     CrowdKernelFn kernel;
-    // The taps round each multiply-add once (FMA). The people's states and the lines stay bit for
-    // bit those of the per-sample steps either way; only the outputs' rounding differs.
+    // Whether the taps round each multiply-add once (FMA). The people's states and the lines stay
+    // bit for bit those of the per-sample steps either way; only the outputs' rounding differs.
     bool fusedTaps;
 };
 // Any thread: every kernel this CPU runs, slowest first; the last one is what SelectCrowdKernel picks.

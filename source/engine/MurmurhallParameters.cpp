@@ -189,8 +189,8 @@ void MurmurhallPlug::UpdateForce() {
 }
 
 void MurmurhallPlug::UpdateRunThrough() {
-    // The count is read before the flags: a flag raised after its own flag was scanned raises the
-    // count after this read, so the next block scans again; an unchanged count means no new flag.
+    // The count is read before the flags are: a flag the scan below misses is raised, and the count
+    // after it, later than this read, so the next block sees a new count and scans again.
     const uint32_t changes = iParamChanges.load(std::memory_order_acquire);
     if (changes == iParamChangesSeen) return;
     iParamChangesSeen = changes;
