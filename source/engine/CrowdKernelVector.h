@@ -482,6 +482,7 @@ struct FrameBlockTaps {
         alignas(64) int32_t base[kCrowdLanes];  // first frame's read entry
         alignas(64) int32_t firstWhole[kCrowdLanes];  // first and last frame's whole delay
         alignas(64) int32_t lastWhole[kCrowdLanes];
+        alignas(64) float firstWholeF[kCrowdLanes];  // firstWhole as a float
     };
 
     // Taps whole blocks from frame 0 on for the people first..last - 1; returns the frames done.
@@ -513,6 +514,7 @@ private:
                 same = V::And(same, V::Eqi(whole, later));
             }
             V::Storei(cols.firstWhole + first, whole);
+            V::Store(cols.firstWholeF + first, V::Cvt(whole));
             V::Storei(cols.lastWhole + first, later);
             // A run reads entries i..i+W: the guard entry kLineSize but no further.
             const I base = V::Andi(V::Subi(V::Set1i(position), whole), V::Set1i(kLineMask));
@@ -579,7 +581,7 @@ private:
         for (uint64_t m = steady & heard; m != 0; m &= m - 1) {
             const int p = __builtin_ctzll(m);
             // The whole delay holds: the fraction is d less the first frame's whole part.
-            const F frac = V::Sub(V::Load(cols.delay[p]), V::Set1(static_cast<float>(cols.firstWhole[p])));
+            const F frac = V::Sub(V::Load(cols.delay[p]), V::Set1(cols.firstWholeF[p]));
             const F sn = V::Load(cols.shiftSin[p]);
             const F cs = V::Load(cols.shiftCos[p]);
             const uint32_t base = static_cast<uint32_t>(cols.base[p]);
