@@ -482,7 +482,7 @@ struct FrameBlockTaps {
         alignas(64) int32_t base[kCrowdLanes];  // first frame's read entry
         alignas(64) int32_t firstWhole[kCrowdLanes];  // first and last frame's whole delay
         alignas(64) int32_t lastWhole[kCrowdLanes];
-        alignas(64) float firstWholeF[kCrowdLanes];  // firstWhole as a float
+        alignas(64) float firstWholeF[kCrowdLanes];  // firstWhole as a float: a broadcast operand for the taps
     };
 
     // Taps whole blocks from frame 0 on for the people first..last - 1; returns the frames done.
