@@ -646,21 +646,31 @@ private:
 // below 1.83 for far longer than a batch, and d = g s + whole lies within whole -/+ 2|g| (rounding
 // is monotonic, so the float bounds hold). The stepped lanes past the population need only finite
 // delays (their taps are weighted 0). Any NaN fails a comparison and so takes the clamped path.
+inline typename V::F Magnitude(typename V::F x) { return V::Max(x, V::Sub(V::Set1(0.0f), x)); }  // NaN stays NaN
+inline typename V::M AtMost(typename V::F x, float limit) { return V::Ge(V::Set1(limit), x); }  // false for NaN
+
 inline bool DelaysBoundedAhead(const MurmurhallPlug& engine, int population, int lanes, int frames) {
+    using F = typename V::F;
+    using M = typename V::M;
     const PersonStates& ps = engine.person;
-    float reach = 1.0f;
-    for (int p = 0; p < lanes; ++p) {
-        const float s = ps.fDelayLfoSin[p];
-        const float k = ps.fDelayLfoCos[p];
-        const float c = ps.fDelayLfoCoef[p];
-        const float swing = 2.0f * std::fabs(ps.fDelayModGain[p]);
-        if (!(std::fabs(c) <= 0.5f && s * s + k * k - c * s * k <= 2.5f && swing <= 1.0e6f)) return false;
-        if (p >= population) continue;
-        const float whole = static_cast<float>(ps.iDelay[p]);
-        if (!(whole - swing >= 1.0f && whole + swing <= kMaxDelay)) return false;
-        reach = whole + swing + 1.0f > reach ? whole + swing + 1.0f : reach;
+    const unsigned all = (1u << V::W) - 1u;
+    F reach = V::Set1(1.0f);
+    for (int first = 0; first < lanes; first += V::W) {
+        const F s = V::Load(ps.fDelayLfoSin + first);
+        const F k = V::Load(ps.fDelayLfoCos + first);
+        const F c = V::Load(ps.fDelayLfoCoef + first);
+        const F swing = V::Mul(V::Set1(2.0f), Magnitude(V::Load(ps.fDelayModGain + first)));
+        const F invariant = V::Sub(V::Add(V::Mul(s, s), V::Mul(k, k)), V::Mul(V::Mul(c, s), k));
+        const M sound = V::And(V::And(AtMost(Magnitude(c), 0.5f), AtMost(invariant, 2.5f)), AtMost(swing, 1.0e6f));
+        if (V::Bits(sound) != all) return false;
+        const M active = V::LanesBelow(first, population);
+        const F whole = V::Cvt(V::Loadi(ps.iDelay + first));
+        const F top = V::Add(whole, swing);
+        const M inRange = V::And(V::Ge(V::Sub(whole, swing), V::Set1(1.0f)), AtMost(top, kMaxDelay));
+        if ((V::Bits(active) & ~V::Bits(inRange)) != 0u) return false;
+        reach = V::Select(active, V::Max(reach, V::Add(top, V::Set1(1.0f))), reach);
     }
-    return reach + static_cast<float>(frames + 1) < static_cast<float>(kLineSize);
+    return V::MaxLane(reach) + static_cast<float>(frames + 1) < static_cast<float>(kLineSize);
 }
 
 inline void RenderCrowdVector(MurmurhallPlug& engine, const CrowdRun& run) {
