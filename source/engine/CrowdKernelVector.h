@@ -637,6 +637,9 @@ private:
     }
 };
 
+inline typename V::F Magnitude(typename V::F x) { return V::Max(x, V::Sub(V::Set1(0.0f), x)); }  // NaN stays NaN
+inline typename V::M AtMost(typename V::F x, float limit) { return V::Ge(V::Set1(limit), x); }  // false for NaN
+
 // Whether, while nobody fades, every d of a batch of the given frames is known before stepping to
 // lie in 1..kMaxDelay, so that the clamps change nothing, and no read of the batch can reach an
 // entry written later in it.
@@ -646,9 +649,6 @@ private:
 // below 1.83 for far longer than a batch, and d = g s + whole lies within whole -/+ 2|g| (rounding
 // is monotonic, so the float bounds hold). The stepped lanes past the population need only finite
 // delays (their taps are weighted 0). Any NaN fails a comparison and so takes the clamped path.
-inline typename V::F Magnitude(typename V::F x) { return V::Max(x, V::Sub(V::Set1(0.0f), x)); }  // NaN stays NaN
-inline typename V::M AtMost(typename V::F x, float limit) { return V::Ge(V::Set1(limit), x); }  // false for NaN
-
 inline bool DelaysBoundedAhead(const MurmurhallPlug& engine, int population, int lanes, int frames) {
     using F = typename V::F;
     using M = typename V::M;
