@@ -79,7 +79,10 @@ public:
     void Render() {
         const int length = static_cast<int>(Input(0).size());
         if (at + kBlock > length) at = 0;
-        float* inputs[2] = {const_cast<float*>(Input(0).data()) + at, const_cast<float*>(Input(1).data()) + at};
+        // A host hands over its own buffers, filled each block from its source (timed here too).
+        std::copy_n(Input(0).data() + at, kBlock, in[0]);
+        std::copy_n(Input(1).data() + at, kBlock, in[1]);
+        float* inputs[2] = {in[0], in[1]};
         float* outputs[2] = {out[0], out[1]};
         if (renderer.kernel != nullptr)
             engine->DoProcessReplacing(inputs, outputs, 2, 2, kBlock);
@@ -94,6 +97,7 @@ private:
     Renderer renderer;
     std::unique_ptr<MurmurhallPlug> engine;
     int at = 0;
+    float in[2][kBlock];
     float out[2][kBlock];
 };
 
