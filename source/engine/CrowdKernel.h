@@ -22,7 +22,7 @@ using CrowdKernelFn = void (*)(MurmurhallPlug& engine, const CrowdRun& run);
 
 // The vector kernels first step every person through a batch of frames, then tap the lines; this
 // is what the first pass leaves for the second, per frame and person lane.
-constexpr int kCrowdBatchFrames = 128;
+constexpr int kCrowdBatchFrames = 256;
 constexpr int kCrowdLanes = 64;
 struct CrowdScratch {
     // The read entry and fraction of each frame while someone fades; otherwise the delay d
