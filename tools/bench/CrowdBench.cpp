@@ -67,7 +67,8 @@ public:
         engine->setParameter(mhtest::kParPopulation, kPopulation59);
         engine->setParameter(mhtest::kParSpread, diffuser ? (own > 0.0f ? own : kDefaultSpread) : 0.0f);
         // Through the fade out, the reset and the fade in, so what is timed is the steady crowd.
-        for (int i = 0; i < 30 && !(Steady() && i > 24); ++i) Render();
+        const int blocks = 15360 / kBlock > 30 ? 15360 / kBlock : 30;  // the fades take 5000 frames each
+        for (int i = 0; i < blocks && !(Steady() && i > blocks - 6); ++i) Render();
     }
 
     bool Steady() const {
